@@ -1,0 +1,166 @@
+#include "Startup.h"
+
+#include "System.h"
+#include "Threads.h"
+
+#include <commctrl.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+struct TModule {
+  std::string name;
+  std::function<void()> init;
+  std::function<void()> done;
+};
+
+std::vector<TModule>& Modules() {
+  static std::vector<TModule> modules;
+  return modules;
+}
+
+bool started = false;
+size_t modulesStarted = 0;
+std::unique_ptr<TScreen> screen;
+std::string applicationTitle;
+TExceptionHandler exceptionHandler;
+TMessageBoxFunc messageBoxFunc;
+
+// The program's file name without folder and extension.
+std::string ModuleTitle() {
+  std::string name = ParamStr(0);
+  name.erase(0, name.find_last_of("\\/") + 1);
+  const size_t dot = name.rfind('.');
+  if (dot != std::string::npos)
+    name.erase(dot);
+  return name;
+}
+
+void StartCommonControls() {
+  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&icc);
+}
+
+// Stops the started modules, last first; a failing one does not keep the
+// others running.
+void StopModules() {
+  while (modulesStarted > 0) {
+    const TModule& module = Modules()[--modulesStarted];
+    if (module.done)
+      Guard(nullptr, module.done);
+  }
+}
+
+void StopLibrary() {
+  screen.reset();
+  DoneSyncWindow();
+  started = false;
+}
+
+}  // namespace
+
+namespace classlib {
+
+void Startup() {
+  if (started)
+    return;
+  InitSystem();
+  InitSyncWindow();
+  StartCommonControls();
+  screen = std::make_unique<TScreen>();
+  if (applicationTitle.empty())
+    applicationTitle = ModuleTitle();
+  started = true;
+  try {
+    for (const TModule& module : Modules()) {
+      if (module.init)
+        module.init();
+      ++modulesStarted;
+    }
+  } catch (...) {
+    StopModules();
+    StopLibrary();
+    throw;
+  }
+}
+
+void Shutdown() {
+  if (!started)
+    return;
+  StopModules();
+  StopLibrary();
+}
+
+bool Started() {
+  return started;
+}
+
+void RegisterModule(const char* name, std::function<void()> init, std::function<void()> done) {
+  if (started)
+    throw EInvalidOperation(std::string("Module registered after start-up: ") + name);
+  Modules().push_back({name, std::move(init), std::move(done)});
+}
+
+}  // namespace classlib
+
+// ---- Exception reporting ---------------------------------------------------------
+
+void HandleException(TObject* sender) {
+  const std::exception_ptr e = std::current_exception();
+  if (!e || IsEAbort(e))
+    return;
+  const std::string line = ExceptionClassName(e) + ": " + ExceptionMessage(e);
+  if (!IsMainThread()) {
+    DebugOutput("Exception in thread " + IntToStr(GetCurrentThreadId()) + " dropped: " + line);
+    return;
+  }
+  // The handler runs inside a callback's barrier: nothing may leave it.
+  try {
+    if (exceptionHandler)
+      exceptionHandler(sender, e);
+    else
+      ShowException(e);
+  } catch (...) {
+    DebugOutput("Exception handler failed on " + line);
+  }
+}
+
+void SetExceptionHandler(TExceptionHandler handler) {
+  exceptionHandler = std::move(handler);
+}
+
+void ShowException(const std::exception_ptr& e) {
+  ShowMessageBox(GetActiveWindow(), ExceptionMessage(e), ApplicationTitle(), MB_OK | MB_ICONERROR);
+}
+
+void SetMessageBoxFunc(TMessageBoxFunc f) {
+  messageBoxFunc = std::move(f);
+}
+
+int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT flags) {
+  if (messageBoxFunc)
+    return messageBoxFunc(owner, text, caption, flags);
+  return MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
+}
+
+void SetApplicationTitle(const std::string& title) {
+  applicationTitle = title;
+}
+const std::string& ApplicationTitle() {
+  return applicationTitle;
+}
+
+// ---- Screen ----------------------------------------------------------------------
+
+void TScreen::SetCursor(TCursor c) {
+  if (c == cursor_)
+    return;
+  cursor_ = c;
+  ::SetCursor(LoadCursorA(nullptr, c == crHourGlass ? IDC_WAIT : IDC_ARROW));
+}
+
+TScreen* Screen() {
+  return screen.get();
+}

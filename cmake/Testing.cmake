@@ -1,0 +1,48 @@
+# GoogleTest from Debian's source package, built with the cross compiler.
+set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+
+# Every test executable runs under Wine through the project's wrapper, which
+# owns the project-local prefix and the display.
+set(CMAKE_CROSSCOMPILING_EMULATOR
+    ${CMAKE_SOURCE_DIR}/tools/wine-run CACHE STRING "" FORCE)
+
+# Where tests/fixtures builds the modem-line preload library of SERIAL tests.
+set(VEL_MODEMLINES_DIR ${CMAKE_BINARY_DIR}/modemlines)
+
+# vel_add_test(name SOURCES ... LIBS ... [WINDOWS] [SERIAL])
+#   WINDOWS: the test creates windows and needs the X display.
+#   SERIAL:  the test uses the virtual null-modem fixture.
+function(vel_add_test name)
+  cmake_parse_arguments(T "WINDOWS;SERIAL" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} gmock gtest_main)
+  add_test(NAME ${name} COMMAND ${name})
+  vel_register_executable(${name})
+  set(env "VEL_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix")
+  set(labels "")
+  if(T_WINDOWS)
+    list(APPEND labels windows)
+  endif()
+  if(T_SERIAL)
+    list(APPEND env "VEL_PEER=1" "VEL_MODEMLINES_DIR=${VEL_MODEMLINES_DIR}")
+    list(APPEND labels serial)
+    target_link_libraries(${name} PRIVATE vel_peer_client)
+  endif()
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" LABELS "${labels}" TIMEOUT 300)
+endfunction()
+
+# Every executable of the project (programs and tests) is checked for imports
+# of anything but system DLLs.
+set_property(GLOBAL PROPERTY VEL_EXECUTABLES "")
+function(vel_register_executable target)
+  set_property(GLOBAL APPEND PROPERTY VEL_EXECUTABLES "$<TARGET_FILE:${target}>")
+endfunction()
+
+function(vel_add_imports_test)
+  get_property(exes GLOBAL PROPERTY VEL_EXECUTABLES)
+  add_test(NAME system_imports_only
+           COMMAND ${CMAKE_SOURCE_DIR}/tools/check-imports ${exes})
+endfunction()
