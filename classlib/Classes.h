@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 class TObject;
@@ -51,24 +52,58 @@ class TSet {
   uint32_t bits_ = 0;
 };
 
-// What the library knows of a class: its name, parent and, for components,
-// a factory. The reader and "exactly class X" tests work on these.
+class TPublishedInfo;
+
+// What the library knows of a class: its name, parent, for components a
+// factory, and what it publishes (TypInfo.h). The reader and "exactly class X"
+// tests work on these.
 class TMetaClass {
  public:
   using Factory = TComponent* (*)(TComponent* owner);
-  TMetaClass(const char* name, const TMetaClass* parent, Factory factory = nullptr)
-      : name_(name), parent_(parent), factory_(factory) {}
+  using PublishedTable = const TPublishedInfo& (*)();
+  TMetaClass(const char* name, const TMetaClass* parent, Factory factory = nullptr,
+             PublishedTable published = nullptr)
+      : name_(name), parent_(parent), factory_(factory), published_(published) {}
 
   const char* Name() const { return name_; }
   const TMetaClass* Parent() const { return parent_; }
   bool InheritsFrom(const TMetaClass* other) const;
   // Creates an instance through Create<T>; null for classes without factory.
   TComponent* CreateInstance(TComponent* owner) const;
+  // The class's own table of published entries; null when it publishes
+  // nothing beyond its parent.
+  PublishedTable OwnPublished() const { return published_; }
 
  private:
   const char* name_;
   const TMetaClass* parent_;
   Factory factory_;
+  PublishedTable published_;
+};
+
+template <typename C>
+class TPublisher;
+
+// Finds a class's own `static void Publish(TPublisher<C>&)`, private or not
+// (every VEL_CLASS befriends this), and builds its table lazily.
+struct TPublishedAccess {
+  template <typename C>
+  static constexpr TMetaClass::PublishedTable TableOf() {
+    if constexpr (decltype(HasOwnPublish<C>(0))::value) {
+      return &Table<C>;
+    } else {
+      return nullptr;
+    }
+  }
+
+ private:
+  template <typename C>
+  static auto HasOwnPublish(int)
+      -> decltype(static_cast<void (*)(TPublisher<C>&)>(&C::Publish), std::true_type{});
+  template <typename C>
+  static std::false_type HasOwnPublish(...);
+  template <typename C>
+  static const TPublishedInfo& Table();  // defined in TypInfo.h
 };
 
 // Class registry for finding classes by name (case-insensitive).
@@ -86,20 +121,23 @@ const TMetaClass* GetClass(const std::string& name);   // null when absent
     return &StaticClass();                       \
   }                                              \
                                                  \
- private:
+ private:                                        \
+  friend struct ::TPublishedAccess;
 
-#define VEL_CLASS_IMPL(Name, Parent)                             \
-  const TMetaClass& Name::StaticClass() {                        \
-    static const TMetaClass meta(#Name, &Parent::StaticClass()); \
-    return meta;                                                 \
+#define VEL_CLASS_IMPL(Name, Parent)                                     \
+  const TMetaClass& Name::StaticClass() {                                \
+    static const TMetaClass meta(#Name, &Parent::StaticClass(), nullptr, \
+                                 TPublishedAccess::TableOf<Name>());     \
+    return meta;                                                         \
   }
 
-#define VEL_COMPONENT_IMPL(Name, Parent)                                       \
-  const TMetaClass& Name::StaticClass() {                                      \
-    static const TMetaClass meta(                                              \
-        #Name, &Parent::StaticClass(),                                         \
-        [](TComponent* owner) -> TComponent* { return Create<Name>(owner); }); \
-    return meta;                                                               \
+#define VEL_COMPONENT_IMPL(Name, Parent)                                      \
+  const TMetaClass& Name::StaticClass() {                                     \
+    static const TMetaClass meta(                                             \
+        #Name, &Parent::StaticClass(),                                        \
+        [](TComponent* owner) -> TComponent* { return Create<Name>(owner); }, \
+        TPublishedAccess::TableOf<Name>());                                   \
+    return meta;                                                              \
   }
 
 class TObject {
@@ -221,9 +259,17 @@ class TComponent : public TPersistent {
   // Marks this and its owned components as being destroyed.
   virtual void Destroying();
 
+  // Where the reader puts the components read inside this one's block:
+  // controls answer the windowed control that becomes their parent.
+  virtual TComponent* GetChildParent() { return this; }
+
  protected:
+  friend class TReader;
   // Called by the component reader only, after a whole form was read.
   virtual void Loaded();
+  // The reader hands a new component the GetChildParent of the block that
+  // contains it; controls take it as their Parent.
+  virtual void SetParentComponent(TComponent*) {}
   // The owner hears of components joining and leaving it (opInsert/opRemove);
   // a free-notification partner hears opRemove when the other is destroyed,
   // by which time the two are already unregistered from each other.

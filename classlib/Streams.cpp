@@ -121,16 +121,34 @@ TFileStream::~TFileStream() {
 
 // ---- TMemoryStream -------------------------------------------------------------
 
-VEL_CLASS_IMPL(TMemoryStream, TStream)
+namespace {
 
-int32_t TMemoryStream::Read(void* buffer, int32_t count) {
-  int64_t available = Size() - position_;
+// Read and Seek of the streams over a block of memory.
+int32_t ReadMemory(const char* data, int64_t size, int64_t& position, void* buffer, int32_t count) {
+  int64_t available = size - position;
   if (count <= 0 || available <= 0)
     return 0;
   int32_t n = static_cast<int32_t>(std::min<int64_t>(count, available));
-  std::memcpy(buffer, data_.data() + position_, static_cast<size_t>(n));
-  position_ += n;
+  std::memcpy(buffer, data + position, static_cast<size_t>(n));
+  position += n;
   return n;
+}
+
+int64_t SeekMemory(int64_t size, int64_t& position, int64_t offset, TSeekOrigin origin) {
+  const int64_t bases[] = {0, position, size};
+  int64_t target = bases[origin] + offset;
+  if (target < 0)
+    return -1;
+  position = target;
+  return position;
+}
+
+}  // namespace
+
+VEL_CLASS_IMPL(TMemoryStream, TStream)
+
+int32_t TMemoryStream::Read(void* buffer, int32_t count) {
+  return ReadMemory(data_.data(), Size(), position_, buffer, count);
 }
 
 int32_t TMemoryStream::Write(const void* buffer, int32_t count) {
@@ -145,12 +163,7 @@ int32_t TMemoryStream::Write(const void* buffer, int32_t count) {
 }
 
 int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
-  const int64_t bases[] = {0, position_, Size()};
-  int64_t position = bases[origin] + offset;
-  if (position < 0)
-    return -1;
-  position_ = position;
-  return position_;
+  return SeekMemory(Size(), position_, offset, origin);
 }
 
 void TMemoryStream::SetSize(int64_t size) {
@@ -187,4 +200,34 @@ void TMemoryStream::LoadFromFile(const std::string& fileName) {
 void TMemoryStream::SaveToFile(const std::string& fileName) {
   TFileStream stream(fileName, fmCreate);
   SaveToStream(stream);
+}
+
+// ---- TResourceStream -----------------------------------------------------------
+
+VEL_CLASS_IMPL(TResourceStream, TStream)
+
+TResourceStream::TResourceStream(HINSTANCE instance, const std::string& name, LPCSTR type) {
+  // Resource data is mapped with the module: nothing to free.
+  HRSRC info = FindResourceA(instance, name.c_str(), type);
+  HGLOBAL handle = info ? LoadResource(instance, info) : nullptr;
+  data_ = handle ? static_cast<const char*>(LockResource(handle)) : nullptr;
+  if (!data_)
+    throw EResNotFound(Format("Resource %s not found", name));
+  size_ = SizeofResource(instance, info);
+}
+
+int32_t TResourceStream::Read(void* buffer, int32_t count) {
+  return ReadMemory(data_, size_, position_, buffer, count);
+}
+
+int32_t TResourceStream::Write(const void*, int32_t) {
+  throw EStreamError("Can't write to a read-only resource stream");
+}
+
+int64_t TResourceStream::Seek(int64_t offset, TSeekOrigin origin) {
+  return SeekMemory(size_, position_, offset, origin);
+}
+
+void TResourceStream::SetSize(int64_t) {
+  throw EStreamError("Can't write to a read-only resource stream");
 }

@@ -100,3 +100,26 @@ class TMemoryStream : public TStream {
   std::vector<char> data_;
   int64_t position_ = 0;
 };
+
+VEL_EXCEPTION_CLASS(EResNotFound, Exception);
+
+// A read-only view of a resource of a loaded module, which must stay loaded
+// while the stream lives. Writing raises EStreamError.
+class TResourceStream : public TStream {
+  VEL_CLASS(TResourceStream, TStream)
+ public:
+  // Raises EResNotFound "Resource %s not found" when the module has none.
+  TResourceStream(HINSTANCE instance, const std::string& name, LPCSTR type);
+  const void* Memory() const { return data_; }
+
+  int32_t Read(void* buffer, int32_t count) override;
+  int32_t Write(const void* buffer, int32_t count) override;
+  int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+  int64_t Size() override { return size_; }
+  void SetSize(int64_t size) override;
+
+ private:
+  const char* data_ = nullptr;
+  int64_t size_ = 0;
+  int64_t position_ = 0;
+};

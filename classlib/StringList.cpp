@@ -1,5 +1,6 @@
 #include "StringList.h"
 
+#include "Reader.h"
 #include "Streams.h"
 
 #include <algorithm>
@@ -112,6 +113,20 @@ void TStrings::EndUpdate() {
     SetUpdateState(false);
 }
 
+void TStrings::DefineProperties(TFiler& filer) {
+  TPersistent::DefineProperties(filer);
+  filer.DefineProperty("Strings", Method<&TStrings::ReadData>(this), nullptr, Count() > 0);
+}
+
+void TStrings::ReadData(TReader& reader) {
+  reader.ReadListBegin();
+  TStringsUpdate update(*this);
+  Clear();
+  while (!reader.EndOfList())
+    Add(reader.ReadString());
+  reader.ReadListEnd();
+}
+
 void TStrings::Assign(TPersistent* source) {
   if (source == this)
     return;
@@ -139,19 +154,7 @@ std::string TStrings::Text() const {
 void TStrings::SetText(const std::string& text) {
   TStringsUpdate update(*this);
   Clear();
-  size_t p = 0;
-  while (p < text.size()) {
-    size_t lineEnd = text.find_first_of("\r\n", p);
-    if (lineEnd == std::string::npos)
-      lineEnd = text.size();
-    Add(text.substr(p, lineEnd - p));
-    p = lineEnd;
-    // CR, LF or CR LF is one break; LF CR is two.
-    if (p < text.size() && text[p] == '\r')
-      ++p;
-    if (p < text.size() && text[p] == '\n')
-      ++p;
-  }
+  SplitLines(text, [this](const std::string& line) { Add(line); });
 }
 
 std::string TStrings::JoinDelimited(char delimiter, char quote) const {

@@ -8,6 +8,27 @@
 #include <vector>
 
 class TStream;
+class TReader;
+
+// Calls addLine for each line of text, 8-bit or wide. CR, LF or CR LF end a
+// line (LF CR is two breaks); a break at the very end adds no empty line.
+template <typename String, typename AddLine>
+void SplitLines(const String& text, AddLine addLine) {
+  using Char = typename String::value_type;
+  const Char breaks[] = {Char('\r'), Char('\n'), Char(0)};
+  size_t p = 0;
+  while (p < text.size()) {
+    size_t lineEnd = text.find_first_of(breaks, p);
+    if (lineEnd == String::npos)
+      lineEnd = text.size();
+    addLine(text.substr(p, lineEnd - p));
+    p = lineEnd;
+    if (p < text.size() && text[p] == Char('\r'))
+      ++p;
+    if (p < text.size() && text[p] == Char('\n'))
+      ++p;
+  }
+}
 
 // Objects attached to items are not owned by the list.
 class TStrings : public TPersistent {
@@ -41,6 +62,8 @@ class TStrings : public TPersistent {
   // Copies the items and objects of another list; assigning a list to itself
   // does nothing.
   void Assign(TPersistent* source) override;
+  // "Strings": form data gives the items as a list of strings.
+  void DefineProperties(TFiler& filer) override;
 
   // Every item followed by CR LF. Setting splits at CR, LF or CR LF; a break at
   // the very end adds no empty item.
@@ -79,6 +102,7 @@ class TStrings : public TPersistent {
   [[noreturn]] void Error(const char* fmt, int index) const;
 
  private:
+  void ReadData(TReader& reader);
   std::string JoinDelimited(char delimiter, char quote) const;
   void SplitDelimited(const std::string& text, char delimiter, char quote);
 

@@ -25,3 +25,4 @@
 #undef CreateMutex
 #undef Yield
 #undef GetCurrentTime
+#undef RegisterClass

@@ -1,0 +1,347 @@
+#include "Reader.h"
+#include "Streams.h"
+#include "TestComponents.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+class ReaderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RegisterTestClasses();
+    LoadedLog().clear();
+  }
+
+  // A fresh form loaded from text.
+  TTestForm* Load(const std::string& text) {
+    form_.reset(Create<TTestForm>(nullptr));
+    ReadComponentText(form_.get(), text);
+    return form_.get();
+  }
+
+  // The message of the EReadError that loading text raises.
+  std::string LoadError(const std::string& text) {
+    try {
+      Load(text);
+    } catch (const EReadError& e) {
+      return e.Message();
+    }
+    return "no EReadError";
+  }
+
+  TTestComponent* Child(const char* name) {
+    return static_cast<TTestComponent*>(form_->FindComponent(name));
+  }
+
+  TOwned<TTestForm> form_;
+};
+
+TEST_F(ReaderTest, SetsEveryKindOfValue) {
+  TTestForm* form = Load(
+      u8R"(
+    object Form: TTestForm
+      Number = -70000
+      Letter = 'x'
+      WideLetter = #$263A
+      Align = taClient
+      Enabled = False
+      Caption = 'plain'
+      Hint = 'Grüße'
+      Font.Size = 300
+      Font.Color = clBtnFace
+      Font.Style = [tsBold, tsUnderline]
+    end)");
+  EXPECT_EQ(form->Name(), "Form");
+  EXPECT_EQ(form->Number(), -70000);
+  EXPECT_EQ(form->Letter(), 'x');
+  EXPECT_EQ(form->WideLetter(), L'\x263A');
+  EXPECT_EQ(form->Align(), taClient);
+  EXPECT_FALSE(form->Enabled());
+  EXPECT_EQ(form->Caption(), "plain");
+  EXPECT_EQ(form->Hint(),
+            L"Gr\x00FC\x00DF"
+            L"e");
+  EXPECT_EQ(form->Font()->Size(), 300);
+  EXPECT_EQ(form->Font()->Color(), 0x8000000Fu);
+  EXPECT_EQ(form->Font()->Style(), TTestStyles({tsBold, tsUnderline}));
+}
+
+TEST_F(ReaderTest, MatchesNamesWithoutRegardToCase) {
+  TTestForm* form = Load(R"(
+    object Form: TTestForm
+      NUMBER = 5
+      font.STYLE = [TSITALIC]
+      align = TACLIENT
+      oldcaption = 'x'
+    end)");
+  EXPECT_EQ(form->Number(), 5);
+  EXPECT_EQ(form->Font()->Style(), TTestStyles({tsItalic}));
+  EXPECT_EQ(form->Align(), taClient);
+  EXPECT_EQ(form->Caption(), "old:x");
+}
+
+TEST_F(ReaderTest, FillsListsAndCollections) {
+  TTestForm* form = Load(R"(
+    object Form: TTestForm
+      Lines.Strings = ('one' 'two' 'three')
+      Items = <
+        item
+          Text = 'first'
+          Width = 80
+        end
+        item
+        end>
+    end)");
+  EXPECT_EQ(form->Lines()->Text(), "one\r\ntwo\r\nthree\r\n");
+  ASSERT_EQ(form->Items()->Count(), 2);
+  auto* first = static_cast<TTestItem*>(form->Items()->Items(0));
+  auto* second = static_cast<TTestItem*>(form->Items()->Items(1));
+  EXPECT_EQ(first->Text(), "first");
+  EXPECT_EQ(first->Width(), 80);
+  EXPECT_EQ(second->Width(), 50);
+}
+
+TEST_F(ReaderTest, ListAndCollectionReplaceWhatWasThere) {
+  form_.reset(Create<TTestForm>(nullptr));
+  form_->Lines()->Add("old");
+  form_->Items()->Add();
+  ReadComponentText(form_.get(), R"(
+    object Form: TTestForm
+      Lines.Strings = ('new')
+      Items = <item Text = 'a' end>
+    end)");
+  EXPECT_EQ(form_->Lines()->Text(), "new\r\n");
+  ASSERT_EQ(form_->Items()->Count(), 1);
+  EXPECT_EQ(static_cast<TTestItem*>(form_->Items()->Items(0))->Text(), "a");
+}
+
+TEST_F(ReaderTest, DefinedPropertiesTakeNamesNoPublishedPropertyHas) {
+  TTestForm* form = Load(R"(
+    object Form: TTestForm
+      OldCaption = 'legacy'
+      Blob = {00 ff 10}
+    end)");
+  EXPECT_EQ(form->Caption(), "old:legacy");
+  EXPECT_THAT(form->Blob(), ElementsAre(0x00, 0xFF, 0x10));
+}
+
+TEST_F(ReaderTest, CreatesChildrenOwnedByTheRootWithFieldsAndParents) {
+  TTestForm* form = Load(R"(
+    object Form: TTestForm
+      object First: TTestComponent
+        Number = 1
+      end
+      object Panel: TTestPanel
+        object Inner: TTestPanel
+          Number = 3
+        end
+      end
+    end)");
+  ASSERT_EQ(form->ComponentCount(), 3);
+  ASSERT_NE(form->First, nullptr);
+  EXPECT_EQ(form->First->Number(), 1);
+  EXPECT_EQ(form->First->Owner(), form);
+  ASSERT_NE(form->Panel, nullptr);
+  EXPECT_EQ(form->Panel->ParentComponent(), form);
+  auto* inner = static_cast<TTestPanel*>(Child("Inner"));
+  ASSERT_NE(inner, nullptr);
+  EXPECT_EQ(inner->Owner(), form);
+  EXPECT_EQ(inner->ParentComponent(), form->Panel);
+  EXPECT_EQ(inner->Number(), 3);
+}
+
+TEST_F(ReaderTest, FieldOfAnotherClassIsAnError) {
+  EXPECT_THAT(LoadError(R"(
+    object Form: TTestForm
+      object Panel: TTestComponent
+      end
+    end)"),
+              HasSubstr("Field Panel is not a TTestPanel"));
+}
+
+TEST_F(ReaderTest, BindsEventsToTheRootsPublishedMethods) {
+  TTestForm* form = Load(R"(
+    object Form: TTestForm
+      OnMessage = FormMessage
+      Items = <item OnClick = FirstClick end>
+      object First: TTestComponent
+        OnClick = firstclick
+      end
+    end)");
+  form->First->OnClick(form->First);
+  form->OnMessage(form, "hello");
+  EXPECT_THAT(form->clicks, ElementsAre("First", "hello"));
+  EXPECT_TRUE(form->First->OnClick == Method<&TTestForm::FirstClick>(form));
+  EXPECT_TRUE(static_cast<TTestItem*>(form->Items()->Items(0))->OnClick.Assigned());
+}
+
+TEST_F(ReaderTest, EventErrors) {
+  EXPECT_THAT(LoadError("object Form: TTestForm OnClick = Missing end"),
+              HasSubstr("Method Missing not found"));
+  EXPECT_THAT(LoadError("object Form: TTestForm OnClick = FormMessage end"),
+              HasSubstr("does not fit"));
+}
+
+TEST_F(ReaderTest, ResolvesReferencesAfterTheWholeForm) {
+  TTestForm* form = Load(R"(
+    object Form: TTestForm
+      Buddy = Form
+      object First: TTestComponent
+        Buddy = Later
+        Items = <item Target = Later end>
+      end
+      object Later: TTestComponent
+        Buddy = nil
+      end
+    end)");
+  TTestComponent* later = Child("Later");
+  EXPECT_EQ(form->Buddy(), form);
+  EXPECT_EQ(form->First->Buddy(), later);
+  EXPECT_EQ(static_cast<TTestItem*>(form->First->Items()->Items(0))->Target(), later);
+  EXPECT_EQ(later->Buddy(), nullptr);
+}
+
+TEST_F(ReaderTest, UnresolvedReferenceIsAnError) {
+  EXPECT_THAT(LoadError("object Form: TTestForm Buddy = Nobody end"),
+              HasSubstr("Unresolved reference to Nobody"));
+}
+
+TEST_F(ReaderTest, UnknownPropertiesAreErrors) {
+  EXPECT_THAT(LoadError("object Form: TTestForm Colour = 1 end"),
+              HasSubstr("Property Colour does not exist"));
+  EXPECT_THAT(LoadError("object Form: TTestForm Font.Weight = 1 end"),
+              HasSubstr("Property Font.Weight does not exist"));
+  // Only sub-objects can be walked into.
+  EXPECT_THAT(LoadError("object Form: TTestForm Number.Size = 1 end"), HasSubstr("does not exist"));
+}
+
+TEST_F(ReaderTest, ValueOfTheWrongKindIsInvalid) {
+  const char* cases[] = {
+      "Number = 'ten'",
+      "Number = clRed",
+      "Caption = 12",
+      "Align = taMiddle",
+      "Align = 1",
+      "Enabled = 'yes'",
+      "Letter = 'xy'",
+      "Font.Style = [tsWide]",
+      "Font.Style = tsBold",
+      "Items = ('a')",
+      "Buddy = 'First'",
+      "OnClick = 'FirstClick'",
+      "Font = 1",
+      "Lines.Strings = 'a'",
+      "WideLetter = 65",
+  };
+  for (const char* line : cases) {
+    EXPECT_EQ(LoadError(std::string("object Form: TTestForm\n") + line + "\nend"),
+              "Invalid property value")
+        << line;
+  }
+}
+
+TEST_F(ReaderTest, ReferenceToComponentOfWrongClassIsInvalid) {
+  EXPECT_EQ(LoadError(R"(
+    object Form: TTestForm
+      Buddy = Plain
+      object Plain: TComponent
+      end
+    end)"),
+            "Invalid property value");
+}
+
+TEST_F(ReaderTest, UnknownClassIsAnError) {
+  form_.reset(Create<TTestForm>(nullptr));
+  EXPECT_THROW(
+      ReadComponentText(form_.get(), "object Form: TTestForm object X: TNoSuchClass end end"),
+      EFilerError);
+}
+
+TEST_F(ReaderTest, FormDataOfAnotherClassIsRefused) {
+  EXPECT_THAT(LoadError("object X: TTestPanel end"), HasSubstr("cannot be read into"));
+  // An ancestor's form data is fine.
+  EXPECT_EQ(Load("object X: TTestComponent Number = 2 end")->Number(), 2);
+}
+
+TEST_F(ReaderTest, LoadedRunsOnceEverythingIsReadInReadingOrder) {
+  TTestForm* form = Load(R"(
+    object Form: TTestForm
+      Caption = 'root'
+      object First: TTestComponent
+        Caption = 'first'
+      end
+      object Panel: TTestPanel
+        object Inner: TTestComponent
+        end
+      end
+    end)");
+  EXPECT_THAT(LoadedLog(), ElementsAre("Form", "First", "Panel", "Inner"));
+  EXPECT_EQ(form->StateAtCaption(), TComponentState({csLoading, csReading}));
+  EXPECT_EQ(form->First->StateAtCaption(), TComponentState({csLoading, csReading}));
+  EXPECT_TRUE(form->ComponentState().Empty());
+  EXPECT_TRUE(form->First->ComponentState().Empty());
+}
+
+TEST_F(ReaderTest, FailedLoadClearsTheStateAndSkipsLoaded) {
+  EXPECT_EQ(LoadError(R"(
+    object Form: TTestForm
+      object First: TTestComponent
+        Number = 'bad'
+      end
+    end)"),
+            "Invalid property value");
+  EXPECT_TRUE(LoadedLog().empty());
+  EXPECT_TRUE(form_->ComponentState().Empty());
+  EXPECT_TRUE(form_->First->ComponentState().Empty());
+}
+
+// The value operations on a hand-made stream, tag by tag.
+TEST(ReaderValues, ReadsAndConvertsTheTags) {
+  const unsigned char bytes[] = {
+      vaString,  2,      'h',  'i',                              // 8-bit
+      vaWString, 2,      0,    0,      0,      0xE9, 0, 'a', 0,  // wide: U+00E9 'a'
+      vaLString, 1,      0,    0,      0,      'L',              // long 8-bit
+      vaInt16,   0x10,   0x80,                                   // -32752
+      vaList,    vaInt8, 5,    vaTrue, vaNull,                   // skipped whole
+      vaSet,     1,      'a',  0,                                //
+      vaNull,
+  };
+  TMemoryStream stream;
+  stream.WriteBuffer(bytes, sizeof bytes);
+  stream.SetPosition(0);
+  TReader reader(stream);
+  EXPECT_EQ(reader.NextValue(), vaString);
+  EXPECT_EQ(reader.ReadWideString(), L"hi");
+  EXPECT_EQ(reader.ReadWideString(),
+            L"\x00E9"
+            L"a");
+  EXPECT_EQ(reader.ReadString(), "L");
+  EXPECT_EQ(reader.ReadInteger(), -32752);
+  reader.SkipValue();
+  EXPECT_THROW(reader.ReadIdent(), EReadError);  // a set is no identifier
+}
+
+TEST(ReaderValues, WideStringNarrowsWithTheDefaultConversion) {
+  const unsigned char bytes[] = {vaWString, 1, 0, 0, 0, 'z', 0};
+  TMemoryStream stream;
+  stream.WriteBuffer(bytes, sizeof bytes);
+  stream.SetPosition(0);
+  EXPECT_EQ(TReader(stream).ReadString(), "z");
+}
+
+TEST(ReaderValues, TruncatedStreamIsAReadError) {
+  const unsigned char bytes[] = {vaLString, 0xFF, 0xFF, 0, 0, 'x'};
+  TMemoryStream stream;
+  stream.WriteBuffer(bytes, sizeof bytes);
+  stream.SetPosition(0);
+  EXPECT_THROW(TReader(stream).ReadString(), EReadError);
+}
+
+}  // namespace
