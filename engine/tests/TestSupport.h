@@ -1,0 +1,62 @@
+// Helpers shared by the engine tests: the library's start-up around the
+// tests, a host with the English error texts, a fake clock, a scratch folder
+// and a main-thread message pump.
+#pragma once
+
+#include "Threads.h"
+#include "Win.h"
+#include "uCommEngine.h"
+
+#include <functional>
+#include <string>
+
+// English texts 26 to 57; logging as the test sets it.
+class TTestHost : public ICommEngineHost {
+ public:
+  std::wstring GetLangText(int textNumber) const override;
+  bool LoggingEnabled() const override { return !LogFolder.empty(); }
+  std::string LogBaseFolder() const override { return LogFolder; }
+
+  std::string LogFolder;
+};
+
+// Replaces the tick source while it lives. Each reading adds Step.
+class TFakeClock {
+ public:
+  TFakeClock();
+  ~TFakeClock();
+  static void Advance(DWORD ms);
+  static void SetStep(DWORD ms);
+};
+
+// A fresh folder under the temporary folder, removed with its files.
+class TScratchFolder {
+ public:
+  TScratchFolder();
+  ~TScratchFolder();
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+std::string ReadWholeFile(const std::string& fileName);
+
+// Dispatches every message until done() or timeoutMs.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
+void PumpFor(DWORD ms);
+
+// Runs body as its Execute; starts at once.
+class TLambdaThread : public TThread {
+ public:
+  explicit TLambdaThread(std::function<void()> body) : TThread(true), body_(std::move(body)) {
+    Start();
+  }
+  ~TLambdaThread() override { WaitFor(); }
+
+ protected:
+  void Execute() override { body_(); }
+
+ private:
+  std::function<void()> body_;
+};

@@ -1,0 +1,565 @@
+#include "VelComPortCore.h"
+
+#include "Startup.h"
+#include "System.h"
+#include "VelUtils.h"
+
+#include <algorithm>
+
+namespace {
+
+const DWORD kEventMask = EV_RXCHAR | EV_CTS | EV_DSR | EV_RLSD | EV_ERR | EV_RING;
+const DWORD kInputCheckMs = 200;
+const DWORD kThreadStartMs = 3000;
+const DWORD kPurgeAnswerMs = 2000;
+const DWORD kWriteRetryMs = 100;
+// A cancelled wait that the driver never completes must not hold up a close.
+const DWORD kCancelledWaitMs = 1000;
+
+const char kInvalidPort[] = "Invalid port number (COM%d)";
+const char kCantOpen[] = "Can't open device COM%d";
+const char kTimeoutsError[] = "Error setting timeouts";
+const char kBuffersError[] = "Error initializing buffers";
+const char kEventMaskError[] = " Error setting EventMask";
+const char kDCBError[] = "Error setting parameters from DCB";
+const char kThreadsError[] = "Error creating threads";
+
+template <typename Thread>
+void StopAndFree(std::unique_ptr<Thread>& thread) {
+  if (!thread)
+    return;
+  thread->StopThread();
+  thread.reset();
+}
+
+}  // namespace
+
+std::string ComDeviceName(int portNumber) {
+  const bool longForm = Platform().IsNT() && portNumber > 9;
+  return Format(longForm ? "\\\\.\\COM%d" : "COM%d", portNumber);
+}
+
+// ---- TVelComPortCoreThread ---------------------------------------------------
+
+TVelComPortCoreThread::TVelComPortCoreThread(TVelComPortCore& core)
+    : TThread(true), core_(core), handle_(core.handle_) {}
+
+void TVelComPortCoreThread::StopThread() {
+  Terminate();
+  closeEvent_.SetEvent();
+  WaitFor();
+}
+
+void TVelComPortCoreThread::HandleException() {
+  const std::exception_ptr e = std::current_exception();
+  if (e && !IsEAbort(e))
+    ReportException(e);
+}
+
+void TVelComPortCoreThread::ReportException(const std::exception_ptr& e) {
+  try {
+    Synchronize([e] {
+      if (HWND capture = GetCapture())
+        SendMessageA(capture, WM_CANCELMODE, 0, 0);
+      ShowException(e);
+    });
+  } catch (...) {
+    // No main thread to show it on: nothing more can be done.
+  }
+}
+
+// ---- TVelComPortEventThread --------------------------------------------------
+
+TVelComPortEventThread::TVelComPortEventThread(TVelComPortCore& core,
+                                               const TVelCoreNotifyEvent& notify)
+    : TVelComPortCoreThread(core), notify_(notify) {
+  waitOverlapped_.hEvent = waitEvent_.Handle();
+  readOverlapped_.hEvent = readEvent_.Handle();
+}
+
+void TVelComPortEventThread::StopThread() {
+  silenced_ = true;
+  Terminate();
+  // An empty mask ends a pending wait.
+  SetCommMask(handle_, 0);
+  PurgeComm(handle_, PURGE_RXABORT | PURGE_RXCLEAR);
+  TVelComPortCoreThread::StopThread();
+}
+
+// Asks for no more than the driver holds: a driver that ignores the
+// return-at-once time-outs (Wine's) would otherwise wait for bytes that may
+// never come, with the read lock held.
+int TVelComPortEventThread::ReadData(void* buffer, int count) {
+  COMSTAT stat;
+  core_.GetComStat(stat);
+  count = std::min(count, static_cast<int>(stat.cbInQue));
+  if (count <= 0)
+    return 0;
+  DWORD read = 0;
+  if (ReadFile(handle_, buffer, count, &read, &readOverlapped_))
+    return static_cast<int>(read);
+  if (GetLastError() != ERROR_IO_PENDING)
+    return 0;
+  if (!GetOverlappedResult(handle_, &readOverlapped_, &read, TRUE))
+    return 0;
+  readEvent_.ResetEvent();
+  return static_cast<int>(read);
+}
+
+void TVelComPortEventThread::Execute() {
+  try {
+    core_.outputFree_.ResetEvent();
+    core_.threadsStarted_.SetEvent();
+    while (!Terminated())
+      WaitOnce();
+  } catch (...) {
+    HandleException();
+  }
+  AbandonWait();
+}
+
+void TVelComPortEventThread::WaitOnce() {
+  if (!waitPending_ && !backOff_)
+    ArmWait();
+  HANDLE objects[3];
+  DWORD count = 0;
+  objects[count++] = closeEvent_.Handle();
+  if (waitPending_)
+    objects[count++] = waitEvent_.Handle();
+  objects[count++] = core_.outputFree_.Handle();
+  const DWORD result = WaitForMultipleObjects(count, objects, FALSE, kInputCheckMs);
+  backOff_ = false;
+  if (result == WAIT_TIMEOUT) {
+    CheckInput();
+    return;
+  }
+  if (result >= WAIT_OBJECT_0 + count)
+    RaiseLastOSError();
+  const HANDLE signalled = objects[result - WAIT_OBJECT_0];
+  if (signalled == closeEvent_.Handle())
+    Terminate();
+  else if (signalled == waitEvent_.Handle())
+    CollectWait();
+  else
+    NotifyCore(ceOutFree, 0);
+}
+
+void TVelComPortEventThread::ArmWait() {
+  eventMask_ = 0;
+  if (WaitCommEvent(handle_, &eventMask_, &waitOverlapped_))
+    ProcessCommEvent();
+  else if (GetLastError() == ERROR_IO_PENDING)
+    waitPending_ = true;
+  else
+    backOff_ = true;
+}
+
+void TVelComPortEventThread::CollectWait() {
+  DWORD unused = 0;
+  if (GetOverlappedResult(handle_, &waitOverlapped_, &unused, FALSE)) {
+    waitPending_ = false;
+    ProcessCommEvent();
+    return;
+  }
+  const bool stillPending = GetLastError() == ERROR_IO_INCOMPLETE;
+  waitEvent_.ResetEvent();
+  if (stillPending)
+    return;
+  waitPending_ = false;
+  backOff_ = true;
+}
+
+void TVelComPortEventThread::ProcessCommEvent() {
+  waitEvent_.ResetEvent();
+  if (eventMask_ != 0)
+    NotifyCore(ceLineEvent, eventMask_);
+  else
+    backOff_ = true;  // a stop is under way, or the driver woke us for nothing
+}
+
+void TVelComPortEventThread::CheckInput() {
+  COMSTAT stat;
+  core_.GetComStat(stat);
+  if (stat.cbInQue > 0)
+    NotifyCore(ceNeedReadData, stat.cbInQue);
+}
+
+// The wait record lives in this object: a wait still outstanding must end
+// before the object goes.
+void TVelComPortEventThread::AbandonWait() {
+  if (!waitPending_)
+    return;
+  CancelIo(handle_);
+  WaitForSingleObject(waitEvent_.Handle(), kCancelledWaitMs);
+  waitPending_ = false;
+}
+
+void TVelComPortEventThread::NotifyCore(TVelCoreEvent kind, DWORD data,
+                                        const std::exception_ptr& error) {
+  if (silenced_ || !notify_)
+    return;
+  try {
+    notify_(&core_, kind, data, error);
+  } catch (...) {
+    // An exception about an exception is not passed on again.
+    if (kind == ceException)
+      TVelComPortCoreThread::HandleException();
+    else
+      HandleException();
+  }
+}
+
+void TVelComPortEventThread::HandleException() {
+  const std::exception_ptr e = std::current_exception();
+  if (!e || IsEAbort(e))
+    return;
+  if (!silenced_ && notify_)
+    NotifyCore(ceException, 0, e);
+  else
+    ReportException(e);
+}
+
+// ---- TVelComPortWriteThread --------------------------------------------------
+
+TVelComPortWriteThread::TVelComPortWriteThread(TVelComPortCore& core, int bufferSize)
+    : TVelComPortCoreThread(core), ring_(bufferSize) {
+  writeOverlapped_.hEvent = writeEvent_.Handle();
+}
+
+void TVelComPortWriteThread::StopThread() {
+  PurgeOutput();
+  TVelComPortCoreThread::StopThread();
+}
+
+bool TVelComPortWriteThread::QueueWrite(const void* buffer, int count) {
+  if (!ring_.PutData(buffer, count))
+    return false;
+  dataReady_.SetEvent();
+  return true;
+}
+
+bool TVelComPortWriteThread::PurgeOutput() {
+  if (Finished())
+    return false;
+  purgeDone_.ResetEvent();
+  purgeRequest_.SetEvent();
+  if (purgeDone_.WaitFor(kPurgeAnswerMs) != TWaitResult::wrSignaled)
+    return false;
+  return purgeResult_;
+}
+
+void TVelComPortWriteThread::Execute() {
+  try {
+    core_.threadsStarted_.SetEvent();
+    while (!Terminated())
+      WaitIdle();
+  } catch (...) {
+    HandleException();
+  }
+}
+
+void TVelComPortWriteThread::WaitIdle() {
+  const HANDLE objects[] = {closeEvent_.Handle(), purgeRequest_.Handle(), dataReady_.Handle()};
+  switch (WaitForMultipleObjects(3, objects, FALSE, retry_ ? kWriteRetryMs : INFINITE)) {
+    case WAIT_OBJECT_0:
+      Terminate();
+      break;
+    case WAIT_OBJECT_0 + 1:
+      Purge();
+      break;
+    case WAIT_OBJECT_0 + 2:
+    case WAIT_TIMEOUT:
+      WriteNextBlock();
+      break;
+    default:
+      RaiseLastOSError();
+  }
+}
+
+// The block is written straight from the ring without the lock: writers only
+// append behind it, and nothing removes it before WriteCompleted.
+void TVelComPortWriteThread::WriteNextBlock() {
+  const uint8_t* block;
+  int count;
+  {
+    TLockGuard guard(core_.writeLock_);
+    block = ring_.ReadPointer();
+    count = ring_.LinearUsedSpace();
+  }
+  retry_ = false;
+  if (count == 0)
+    return;
+  DWORD written = 0;
+  if (WriteFile(handle_, block, count, &written, &writeOverlapped_))
+    WriteCompleted(written);
+  else if (GetLastError() == ERROR_IO_PENDING)
+    AwaitWrite();
+  else
+    retry_ = true;
+}
+
+void TVelComPortWriteThread::AwaitWrite() {
+  const HANDLE objects[] = {closeEvent_.Handle(), purgeRequest_.Handle(), writeEvent_.Handle()};
+  const DWORD result = WaitForMultipleObjects(3, objects, FALSE, INFINITE);
+  if (result == WAIT_OBJECT_0 + 2) {
+    DWORD written = 0;
+    if (GetOverlappedResult(handle_, &writeOverlapped_, &written, TRUE)) {
+      WriteCompleted(written);
+    } else {
+      writeEvent_.ResetEvent();
+      retry_ = true;
+    }
+    return;
+  }
+  CancelWrite();
+  if (result == WAIT_OBJECT_0)
+    Terminate();
+  else if (result == WAIT_OBJECT_0 + 1)
+    Purge();
+  else
+    RaiseLastOSError();
+}
+
+void TVelComPortWriteThread::WriteCompleted(DWORD written) {
+  writeEvent_.ResetEvent();
+  bool drained;
+  {
+    TLockGuard guard(core_.writeLock_);
+    ring_.Remove(static_cast<int>(written));
+    drained = ring_.UsedSpace() == 0;
+  }
+  if (drained)
+    core_.outputFree_.SetEvent();
+  else if (written > 0)
+    dataReady_.SetEvent();
+  else
+    retry_ = true;
+}
+
+// Collects an outstanding write, so that its record and the ring bytes it
+// reads from are free again.
+void TVelComPortWriteThread::CancelWrite() {
+  CancelIo(handle_);
+  DWORD written = 0;
+  GetOverlappedResult(handle_, &writeOverlapped_, &written, TRUE);
+  writeEvent_.ResetEvent();
+}
+
+// Runs on this thread, so no write can be under way while the ring empties.
+void TVelComPortWriteThread::Purge() {
+  {
+    TLockGuard guard(core_.writeLock_);
+    dataReady_.ResetEvent();
+    ring_.Clear();
+    purgeResult_ = PurgeComm(handle_, PURGE_TXABORT | PURGE_TXCLEAR) != FALSE;
+  }
+  retry_ = false;
+  purgeDone_.SetEvent();
+}
+
+// ---- TVelComPortCore -----------------------------------------------------------
+
+TVelComPortCore::TVelComPortCore() = default;
+
+TVelComPortCore::~TVelComPortCore() {
+  CloseComm();
+}
+
+bool TVelComPortCore::OpenComm(int portNumber) {
+  TLockGuard guard(openLock_);
+  if (opened_)
+    return false;
+  portNumber_ = portNumber;
+  if (portNumber <= 0)
+    RaiseError(kInvalidPort);
+  handle_ = INVALID_HANDLE_VALUE;
+  InternalOpen();
+  return true;
+}
+
+void TVelComPortCore::CloseComm() {
+  TLockGuard guard(openLock_);
+  // A close nested in the waits of this one (through a sent message) has
+  // nothing left to do.
+  if (!opened_ || closing_)
+    return;
+  TFlagScope<bool> closing(closing_);
+  InternalClose();
+  opened_ = false;
+}
+
+void TVelComPortCore::InternalOpen() {
+  OpenDevice();
+  try {
+    ApplyTimeouts();
+    ApplyBuffers();
+    ApplyEventMask();
+    ApplyDCB();
+    lineErrors_ = 0;
+    StartThreads();
+    opened_ = true;
+  } catch (...) {
+    InternalClose();
+    throw;
+  }
+}
+
+// Readers, writers and purges test the active flag again under their lock, so
+// once it is cleared here none of them is still using a thread object.
+void TVelComPortCore::InternalClose() {
+  if (handle_ == INVALID_HANDLE_VALUE)
+    return;
+  {
+    TLockGuard readGuard(readLock_);
+    TLockGuard writeGuard(writeLock_);
+    active_ = false;
+    PurgeComm(handle_, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
+  }
+  // Without the read lock: the event thread may need it for its last poll.
+  StopAndFree(writeThread_);
+  StopAndFree(eventThread_);
+  SafeCloseHandle(handle_);
+}
+
+void TVelComPortCore::OpenDevice() {
+  handle_ =
+      CreateFileA(ComDeviceName(portNumber_).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                  OPEN_EXISTING, FILE_FLAG_OVERLAPPED | FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle_ != INVALID_HANDLE_VALUE)
+    return;
+  RaiseError(GetLastError() == ERROR_FILE_NOT_FOUND ? kInvalidPort : kCantOpen);
+}
+
+// A read returns at once with what the driver holds; writes have no time-out.
+void TVelComPortCore::ApplyTimeouts() {
+  COMMTIMEOUTS timeouts{};
+  timeouts.ReadIntervalTimeout = MAXDWORD;
+  if (!SetCommTimeouts(handle_, &timeouts))
+    RaiseError(kTimeoutsError);
+}
+
+void TVelComPortCore::ApplyBuffers() {
+  if (!SetupComm(handle_, inBufSize_, outBufSize_))
+    RaiseError(kBuffersError);
+}
+
+void TVelComPortCore::ApplyEventMask() {
+  if (!SetCommMask(handle_, kEventMask))
+    RaiseError(kEventMaskError);
+}
+
+void TVelComPortCore::ApplyDCB() {
+  if (SetCommState(handle_, &dcb_))
+    return;
+  GetCommState(handle_, &dcb_);
+  RaiseError(kDCBError);
+}
+
+void TVelComPortCore::StartThreads() {
+  writeThread_ = std::make_unique<TVelComPortWriteThread>(*this, outBufSize_);
+  writeThread_->Start();
+  WaitThreadsStarted();
+  writeThread_->SetPriority(writeThreadPriority_);
+  eventThread_ = std::make_unique<TVelComPortEventThread>(*this, OnNotify);
+  eventThread_->Start();
+  WaitThreadsStarted();
+  eventThread_->SetPriority(eventThreadPriority_);
+  SetActive(true);
+}
+
+void TVelComPortCore::WaitThreadsStarted() {
+  if (threadsStarted_.WaitFor(kThreadStartMs) != TWaitResult::wrSignaled)
+    RaiseError(kThreadsError);
+}
+
+void TVelComPortCore::SetActive(bool active) {
+  TLockGuard readGuard(readLock_);
+  TLockGuard writeGuard(writeLock_);
+  active_ = active;
+}
+
+void TVelComPortCore::RaiseError(const char* text) const {
+  throw EVelComPortCoreError(Format(text, portNumber_));
+}
+
+void TVelComPortCore::SetDCB(const DCB& dcb) {
+  TLockGuard guard(readLock_);
+  dcb_ = dcb;
+  if (active_)
+    ApplyDCB();
+}
+
+void TVelComPortCore::SetEventThreadPriority(TThreadPriority priority) {
+  TLockGuard guard(readLock_);
+  eventThreadPriority_ = priority;
+  if (active_)
+    eventThread_->SetPriority(priority);
+}
+
+void TVelComPortCore::SetWriteThreadPriority(TThreadPriority priority) {
+  TLockGuard guard(readLock_);
+  writeThreadPriority_ = priority;
+  if (active_)
+    writeThread_->SetPriority(priority);
+}
+
+bool TVelComPortCore::WriteData(const void* buffer, int count) {
+  TLockGuard guard(writeLock_);
+  return active_ && writeThread_->QueueWrite(buffer, count);
+}
+
+int TVelComPortCore::OutBufFree() {
+  TLockGuard guard(writeLock_);
+  return active_ ? writeThread_->FreeSpace() : 0;
+}
+
+int TVelComPortCore::ReadData(void* buffer, int count) {
+  if (!active_)
+    return -1;
+  TLockGuard guard(readLock_);
+  return active_ ? eventThread_->ReadData(buffer, count) : -1;
+}
+
+bool TVelComPortCore::PurgeRX() {
+  if (!active_)
+    return false;
+  TLockGuard guard(readLock_);
+  return active_ && PurgeComm(handle_, PURGE_RXABORT | PURGE_RXCLEAR);
+}
+
+// Holds the read lock so that a close waits until the write thread answered.
+bool TVelComPortCore::PurgeTX() {
+  if (!active_)
+    return false;
+  TLockGuard guard(readLock_);
+  return active_ && writeThread_->PurgeOutput();
+}
+
+void TVelComPortCore::GetComStat(COMSTAT& stat) {
+  stat = COMSTAT{};
+  if (!active_)
+    return;
+  TLockGuard guard(readLock_);
+  DWORD errors = 0;
+  if (active_ && ClearCommError(handle_, &errors, &stat))
+    lineErrors_ |= errors;
+}
+
+DWORD TVelComPortCore::GetLineErrors() {
+  COMSTAT stat;
+  // Also takes the errors that no status query has collected yet.
+  GetComStat(stat);
+  TLockGuard guard(readLock_);
+  if (!active_)
+    return 0;
+  const DWORD errors = lineErrors_;
+  lineErrors_ = 0;
+  return errors;
+}
+
+bool TVelComPortCore::EscapeFunction(DWORD function) {
+  if (!active_)
+    return false;
+  TLockGuard guard(readLock_);
+  return active_ && EscapeCommFunction(handle_, function);
+}

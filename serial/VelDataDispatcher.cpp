@@ -1,0 +1,3 @@
+#include "VelDataDispatcher.h"
+
+VEL_CLASS_IMPL(TVelDataDispConnComponent, TComponent)
