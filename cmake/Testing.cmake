@@ -32,6 +32,11 @@ function(vel_add_test name)
     target_link_libraries(${name} PRIVATE vel_peer_client)
   endif()
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" LABELS "${labels}" TIMEOUT 300)
+  if(T_SERIAL)
+    # One port test at a time: with several processes opening freshly linked
+    # ptys at once, Wine now and then refuses the first settings call.
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK serial_ports)
+  endif()
 endfunction()
 
 # Every executable of the project (programs and tests) is checked for imports

@@ -338,7 +338,8 @@ TEST_F(VelComPortIO, BufferSizesChangeOnlyWhileClosed) {
 }
 
 // Unread bytes keep the 200 ms check busy while the port closes; every close
-// must end promptly.
+// must end promptly, well before a delivery's 2000 ms wait (Wine alone may
+// take up to a second to end a pending event wait on a loaded machine).
 TEST_F(VelComPortIO, CloseAndReopenManyTimesWithInputWaiting) {
   ListenForData();
   recorder_.readOnData = false;
@@ -348,7 +349,7 @@ TEST_F(VelComPortIO, CloseAndReopenManyTimesWithInputWaiting) {
     PumpFor(round % 5 * 60);
     const DWORD start = GetTickCount();
     port_->Close();
-    EXPECT_LT(GetTickCount() - start, 1000u) << "round " << round;
+    EXPECT_LT(GetTickCount() - start, 1500u) << "round " << round;
     EXPECT_FALSE(port_->Active());
   }
 }
