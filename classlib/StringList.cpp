@@ -7,7 +7,25 @@
 
 namespace {
 
-const char* const kIndexError = "List index out of bounds (%d)";
+// Where 8-bit and wide lists differ in the code they share.
+int CompareNoCase(const std::string& a, const std::string& b) {
+  return CompareText(a, b);
+}
+int CompareNoCase(const std::wstring& a, const std::wstring& b) {
+  return WideCompareText(a, b);
+}
+void ReadItem(TReader& reader, std::string& item) {
+  item = reader.ReadString();
+}
+void ReadItem(TReader& reader, std::wstring& item) {
+  item = reader.ReadWideString();
+}
+std::string AnsiFileName(const std::string& name) {
+  return name;
+}
+std::string AnsiFileName(const std::wstring& name) {
+  return WideToAnsi(name);
+}
 
 bool IsBlank(char c) {
   return static_cast<unsigned char>(c) <= ' ';
@@ -31,30 +49,32 @@ std::string Quoted(const std::string& s, char quote) {
 
 }  // namespace
 
-// ---- TStrings ------------------------------------------------------------------
+// ---- TStringsBase --------------------------------------------------------------
 
-VEL_CLASS_IMPL(TStrings, TPersistent)
-
-int TStrings::Add(const std::string& s) {
+template <typename S>
+int TStringsBase<S>::Add(const S& s) {
   int index = Count();
   Insert(index, s);
   return index;
 }
 
-int TStrings::AddObject(const std::string& s, TObject* obj) {
+template <typename S>
+int TStringsBase<S>::AddObject(const S& s, TObject* obj) {
   int index = Add(s);
   PutObject(index, obj);
   return index;
 }
 
-void TStrings::InsertObject(int index, const std::string& s, TObject* obj) {
+template <typename S>
+void TStringsBase<S>::InsertObject(int index, const S& s, TObject* obj) {
   Insert(index, s);
   PutObject(index, obj);
 }
 
-void TStrings::Exchange(int index1, int index2) {
-  TStringsUpdate update(*this);
-  std::string s = Get(index1);
+template <typename S>
+void TStringsBase<S>::Exchange(int index1, int index2) {
+  TUpdate update(*this);
+  S s = Get(index1);
   TObject* obj = GetObject(index1);
   Put(index1, Get(index2));
   PutObject(index1, GetObject(index2));
@@ -62,7 +82,8 @@ void TStrings::Exchange(int index1, int index2) {
   PutObject(index2, obj);
 }
 
-int TStrings::IndexOf(const std::string& s) const {
+template <typename S>
+int TStringsBase<S>::IndexOf(const S& s) const {
   for (int i = 0, n = Count(); i < n; ++i) {
     if (CompareStrings(Get(i), s) == 0)
       return i;
@@ -70,15 +91,130 @@ int TStrings::IndexOf(const std::string& s) const {
   return -1;
 }
 
-int TStrings::IndexOfName(const std::string& name) const {
+template <typename S>
+int TStringsBase<S>::IndexOfName(const S& name) const {
   for (int i = 0, n = Count(); i < n; ++i) {
-    std::string item = Get(i);
-    size_t eq = item.find('=');
-    if (eq != std::string::npos && CompareStrings(item.substr(0, eq), name) == 0)
+    S item = Get(i);
+    size_t eq = item.find(typename S::value_type('='));
+    if (eq != S::npos && CompareStrings(item.substr(0, eq), name) == 0)
       return i;
   }
   return -1;
 }
+
+template <typename S>
+void TStringsBase<S>::BeginUpdate() {
+  if (updateCount_ == 0)
+    SetUpdateState(true);
+  ++updateCount_;
+}
+
+template <typename S>
+void TStringsBase<S>::EndUpdate() {
+  if (updateCount_ > 0 && --updateCount_ == 0)
+    SetUpdateState(false);
+}
+
+template <typename S>
+void TStringsBase<S>::Assign(TPersistent* source) {
+  if (source == this)
+    return;
+  if (auto* strings = dynamic_cast<TStringsBase*>(source)) {
+    AssignItems(*strings, [](const S& s) { return s; });
+  } else {
+    TPersistent::Assign(source);
+  }
+}
+
+template <typename S>
+void TStringsBase<S>::DefineProperties(TFiler& filer) {
+  TPersistent::DefineProperties(filer);
+  filer.DefineProperty("Strings", Method<&TStringsBase::ReadStrings>(this), nullptr, Count() > 0);
+}
+
+template <typename S>
+void TStringsBase<S>::ReadStrings(TReader& reader) {
+  reader.ReadListBegin();
+  TUpdate update(*this);
+  Clear();
+  S item;
+  while (!reader.EndOfList()) {
+    ReadItem(reader, item);
+    Add(item);
+  }
+  reader.ReadListEnd();
+}
+
+template <typename S>
+S TStringsBase<S>::Text() const {
+  using Char = typename S::value_type;
+  const Char lineBreak[] = {Char('\r'), Char('\n'), Char(0)};
+  S result;
+  for (int i = 0, n = Count(); i < n; ++i) {
+    result += Get(i);
+    result += lineBreak;
+  }
+  return result;
+}
+
+template <typename S>
+void TStringsBase<S>::SetText(const S& text) {
+  TUpdate update(*this);
+  Clear();
+  SplitLines(text, [this](const S& line) { Add(line); });
+}
+
+template <typename S>
+void TStringsBase<S>::LoadFromFile(const S& fileName) {
+  TFileStream stream(AnsiFileName(fileName), fmOpenRead | fmShareDenyWrite);
+  LoadFromStream(stream);
+}
+
+template <typename S>
+void TStringsBase<S>::SaveToFile(const S& fileName) const {
+  TFileStream stream(AnsiFileName(fileName), fmCreate);
+  SaveToStream(stream);
+}
+
+template <typename S>
+void TStringsBase<S>::Put(int index, const S& s) {
+  TObject* obj = GetObject(index);
+  Delete(index);
+  InsertObject(index, s, obj);
+}
+
+template <typename S>
+TObject* TStringsBase<S>::GetObject(int) const {
+  return nullptr;
+}
+
+template <typename S>
+void TStringsBase<S>::PutObject(int, TObject*) {}
+
+template <typename S>
+int TStringsBase<S>::CompareStrings(const S& a, const S& b) const {
+  return CompareNoCase(a, b);
+}
+
+template <typename S>
+void TStringsBase<S>::Error(const char* fmt, int index) const {
+  throw EStringListError(Format(fmt, index));
+}
+
+template <typename S>
+std::string TStringsBase<S>::ReadToEnd(TStream& stream) {
+  int64_t remaining = std::max<int64_t>(0, stream.Size() - stream.Position());
+  std::string bytes(static_cast<size_t>(remaining), '\0');
+  stream.ReadBuffer(&bytes[0], static_cast<int32_t>(bytes.size()));
+  return bytes;
+}
+
+template class TStringsBase<std::string>;
+template class TStringsBase<std::wstring>;
+
+// ---- TStrings ------------------------------------------------------------------
+
+VEL_CLASS_IMPL(TStrings, TPersistent)
 
 int TStrings::IndexOfObject(const TObject* obj) const {
   for (int i = 0, n = Count(); i < n; ++i) {
@@ -100,61 +236,6 @@ std::string TStrings::Values(const std::string& name) const {
     return std::string();
   std::string item = Get(index);
   return item.substr(item.find('=') + 1);
-}
-
-void TStrings::BeginUpdate() {
-  if (updateCount_ == 0)
-    SetUpdateState(true);
-  ++updateCount_;
-}
-
-void TStrings::EndUpdate() {
-  if (updateCount_ > 0 && --updateCount_ == 0)
-    SetUpdateState(false);
-}
-
-void TStrings::DefineProperties(TFiler& filer) {
-  TPersistent::DefineProperties(filer);
-  filer.DefineProperty("Strings", Method<&TStrings::ReadData>(this), nullptr, Count() > 0);
-}
-
-void TStrings::ReadData(TReader& reader) {
-  reader.ReadListBegin();
-  TStringsUpdate update(*this);
-  Clear();
-  while (!reader.EndOfList())
-    Add(reader.ReadString());
-  reader.ReadListEnd();
-}
-
-void TStrings::Assign(TPersistent* source) {
-  if (source == this)
-    return;
-  auto* strings = dynamic_cast<TStrings*>(source);
-  if (!strings) {
-    TPersistent::Assign(source);
-    return;
-  }
-  TStringsUpdate update(*this);
-  Clear();
-  for (int i = 0, n = strings->Count(); i < n; ++i) {
-    AddObject(strings->Get(i), strings->GetObject(i));
-  }
-}
-
-std::string TStrings::Text() const {
-  std::string result;
-  for (int i = 0, n = Count(); i < n; ++i) {
-    result += Get(i);
-    result += "\r\n";
-  }
-  return result;
-}
-
-void TStrings::SetText(const std::string& text) {
-  TStringsUpdate update(*this);
-  Clear();
-  SplitLines(text, [this](const std::string& line) { Add(line); });
 }
 
 std::string TStrings::JoinDelimited(char delimiter, char quote) const {
@@ -204,45 +285,12 @@ void TStrings::SplitDelimited(const std::string& text, char delimiter, char quot
 }
 
 void TStrings::LoadFromStream(TStream& stream) {
-  int64_t remaining = std::max<int64_t>(0, stream.Size() - stream.Position());
-  std::string text(static_cast<size_t>(remaining), '\0');
-  stream.ReadBuffer(&text[0], static_cast<int32_t>(text.size()));
-  SetText(text);
+  SetText(ReadToEnd(stream));
 }
 
 void TStrings::SaveToStream(TStream& stream) const {
   std::string text = Text();
   stream.WriteBuffer(text.data(), static_cast<int32_t>(text.size()));
-}
-
-void TStrings::LoadFromFile(const std::string& fileName) {
-  TFileStream stream(fileName, fmOpenRead | fmShareDenyWrite);
-  LoadFromStream(stream);
-}
-
-void TStrings::SaveToFile(const std::string& fileName) const {
-  TFileStream stream(fileName, fmCreate);
-  SaveToStream(stream);
-}
-
-void TStrings::Put(int index, const std::string& s) {
-  TObject* obj = GetObject(index);
-  Delete(index);
-  InsertObject(index, s, obj);
-}
-
-TObject* TStrings::GetObject(int) const {
-  return nullptr;
-}
-
-void TStrings::PutObject(int, TObject*) {}
-
-int TStrings::CompareStrings(const std::string& a, const std::string& b) const {
-  return CompareText(a, b);
-}
-
-void TStrings::Error(const char* fmt, int index) const {
-  throw EStringListError(Format(fmt, index));
 }
 
 // ---- TStringList ---------------------------------------------------------------
@@ -253,36 +301,13 @@ int TStringList::Add(const std::string& s) {
   int index = Count();
   if (sorted_)
     Find(s, index);
-  InsertItem(index, s);
+  TStringStore::Insert(index, s);
   return index;
-}
-
-void TStringList::Clear() {
-  if (items_.empty())
-    return;
-  Changing();
-  items_.clear();
-  Changed();
-}
-
-void TStringList::Delete(int index) {
-  CheckIndex(index, Count());
-  Changing();
-  items_.erase(items_.begin() + index);
-  Changed();
 }
 
 void TStringList::Insert(int index, const std::string& s) {
   CheckUnsorted();
-  InsertItem(index, s);
-}
-
-void TStringList::Exchange(int index1, int index2) {
-  CheckIndex(index1, Count());
-  CheckIndex(index2, Count());
-  Changing();
-  std::swap(items_[index1], items_[index2]);
-  Changed();
+  TStringStore::Insert(index, s);
 }
 
 int TStringList::IndexOf(const std::string& s) const {
@@ -302,63 +327,15 @@ void TStringList::SetSorted(bool sorted) {
 
 void TStringList::Sort() {
   Changing();
-  std::stable_sort(items_.begin(), items_.end(), [this](const TItem& a, const TItem& b) {
+  std::stable_sort(Items().begin(), Items().end(), [this](const TItem& a, const TItem& b) {
     return CompareStrings(a.Text, b.Text) < 0;
   });
   Changed();
 }
 
-std::string TStringList::Get(int index) const {
-  CheckIndex(index, Count());
-  return items_[index].Text;
-}
-
 void TStringList::Put(int index, const std::string& s) {
   CheckUnsorted();
-  CheckIndex(index, Count());
-  Changing();
-  items_[index].Text = s;
-  Changed();
-}
-
-TObject* TStringList::GetObject(int index) const {
-  CheckIndex(index, Count());
-  return items_[index].Object;
-}
-
-void TStringList::PutObject(int index, TObject* obj) {
-  CheckIndex(index, Count());
-  Changing();
-  items_[index].Object = obj;
-  Changed();
-}
-
-void TStringList::SetCapacity(int capacity) {
-  if (capacity > 0)
-    items_.reserve(static_cast<size_t>(capacity));
-}
-
-void TStringList::SetUpdateState(bool updating) {
-  if (updating) {
-    Changing();
-  } else {
-    Changed();
-  }
-}
-
-void TStringList::Changing() {
-  if (!Updating() && OnChanging)
-    OnChanging(this);
-}
-
-void TStringList::Changed() {
-  if (!Updating() && OnChange)
-    OnChange(this);
-}
-
-void TStringList::CheckIndex(int index, int limit) const {
-  if (index < 0 || index >= limit)
-    Error(kIndexError, index);
+  TStringStore::Put(index, s);
 }
 
 void TStringList::CheckUnsorted() const {
@@ -371,19 +348,12 @@ bool TStringList::Find(const std::string& s, int& index) const {
   int high = Count();
   while (low < high) {
     int mid = (low + high) / 2;
-    if (CompareStrings(items_[mid].Text, s) < 0) {
+    if (CompareStrings(Items()[mid].Text, s) < 0) {
       low = mid + 1;
     } else {
       high = mid;
     }
   }
   index = low;
-  return low < Count() && CompareStrings(items_[low].Text, s) == 0;
-}
-
-void TStringList::InsertItem(int index, const std::string& s) {
-  CheckIndex(index, Count() + 1);
-  Changing();
-  items_.insert(items_.begin() + index, TItem{s, nullptr});
-  Changed();
+  return low < Count() && CompareStrings(Items()[low].Text, s) == 0;
 }

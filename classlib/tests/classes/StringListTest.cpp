@@ -1,4 +1,5 @@
 #include "StringList.h"
+#include "StringsTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -8,13 +9,6 @@
 namespace {
 
 using TItems = std::vector<std::string>;
-
-TItems ItemsOf(const TStrings& list) {
-  TItems items;
-  for (int i = 0; i < list.Count(); ++i)
-    items.push_back(list.Strings(i));
-  return items;
-}
 
 TItems SplitText(const std::string& text) {
   TStringList list;
@@ -31,8 +25,7 @@ TItems SplitDelimited(const std::string& text, char delimiter = ',') {
 
 std::string JoinDelimited(const TItems& items) {
   TStringList list;
-  for (const auto& s : items)
-    list.Add(s);
+  Fill(list, items);
   return list.DelimitedText();
 }
 

@@ -3,6 +3,7 @@
 #include "Reader.h"
 #include "Streams.h"
 #include "StringList.h"
+#include "StringsTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -19,22 +20,10 @@ const char* const kAnsiEuroGruesse =
     "e";
 const wchar_t* const kWideEuroGruesse = L"\u20AC Gr\u00FC\u00DFe";
 
-TItems ItemsOf(const TWideStrings& list) {
-  TItems items;
-  for (int i = 0; i < list.Count(); ++i)
-    items.push_back(list.Strings(i));
-  return items;
-}
-
 TItems SplitText(const std::wstring& text) {
   TWideStringList list;
   list.SetText(text);
   return ItemsOf(list);
-}
-
-void Fill(TWideStrings& list, const TItems& items) {
-  for (const auto& s : items)
-    list.Add(s);
 }
 
 std::string StreamBytes(const TWideStrings& list) {
