@@ -1,5 +1,8 @@
 #include "Startup.h"
 
+#include "ActnList.h"
+#include "Controls.h"
+#include "Forms.h"
 #include "System.h"
 #include "Threads.h"
 
@@ -23,7 +26,6 @@ std::vector<TModule>& Modules() {
 
 bool started = false;
 size_t modulesStarted = 0;
-std::unique_ptr<TScreen> screen;
 std::string applicationTitle;
 TExceptionHandler exceptionHandler;
 TMessageBoxFunc messageBoxFunc;
@@ -54,8 +56,11 @@ void StopModules() {
 }
 
 void StopLibrary() {
-  screen.reset();
+  DoneApplication();
+  DoneScreen();
   DoneSyncWindow();
+  // Windows still being destroyed above look their control up by the atoms.
+  DoneControls();
   started = false;
 }
 
@@ -68,10 +73,14 @@ void Startup() {
     return;
   InitSystem();
   InitSyncWindow();
+  InitControls();
   StartCommonControls();
-  screen = std::make_unique<TScreen>();
+  InitScreen();
   if (applicationTitle.empty())
     applicationTitle = ModuleTitle();
+  InitApplication();
+  // The library's own classes that form data may name.
+  RegisterActionClasses();
   started = true;
   try {
     for (const TModule& module : Modules()) {
@@ -139,6 +148,10 @@ void SetMessageBoxFunc(TMessageBoxFunc f) {
   messageBoxFunc = std::move(f);
 }
 
+const TMessageBoxFunc& GetMessageBoxFunc() {
+  return messageBoxFunc;
+}
+
 int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT flags) {
   if (messageBoxFunc)
     return messageBoxFunc(owner, text, caption, flags);
@@ -150,17 +163,4 @@ void SetApplicationTitle(const std::string& title) {
 }
 const std::string& ApplicationTitle() {
   return applicationTitle;
-}
-
-// ---- Screen ----------------------------------------------------------------------
-
-void TScreen::SetCursor(TCursor c) {
-  if (c == cursor_)
-    return;
-  cursor_ = c;
-  ::SetCursor(LoadCursorA(nullptr, c == crHourGlass ? IDC_WAIT : IDC_ARROW));
-}
-
-TScreen* Screen() {
-  return screen.get();
 }

@@ -3,6 +3,7 @@
 // that every Win32 callback runs its work in.
 #pragma once
 
+#include "Screen.h"
 #include "SysUtils.h"
 #include "Win.h"
 
@@ -46,7 +47,8 @@ void ShowException(const std::exception_ptr& e);
 // Replaceable message box (tests): the default is MessageBoxA.
 using TMessageBoxFunc =
     std::function<int(HWND, const std::string& text, const std::string& caption, UINT flags)>;
-void SetMessageBoxFunc(TMessageBoxFunc f);  // empty restores MessageBoxA
+void SetMessageBoxFunc(TMessageBoxFunc f);   // empty restores MessageBoxA
+const TMessageBoxFunc& GetMessageBoxFunc();  // empty unless replaced
 int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT flags);
 
 // The caption of exception boxes until the application object sets its title.
@@ -65,17 +67,3 @@ bool Guard(TObject* sender, F&& body) {
     return false;
   }
 }
-
-// The screen's cursor, enough for an hourglass around long operations.
-enum TCursor { crDefault = 0, crHourGlass = -11 };
-
-class TScreen {
- public:
-  TCursor Cursor() const { return cursor_; }
-  void SetCursor(TCursor c);
-
- private:
-  TCursor cursor_ = crDefault;
-};
-
-TScreen* Screen();  // made by Startup(), freed by Shutdown(); nullptr outside
