@@ -1329,10 +1329,10 @@ int ShowMessageBoxW(HWND owner, const std::wstring& text, const std::wstring& ca
 namespace classlib {
 
 bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
-  const DWORD start = GetTicks();
+  const DWORD start = GetTickCount();
   while (!condition()) {
-    if (TicksSince(start) >= timeoutMs)
-      return false;
+    if (GetTickCount() - start >= timeoutMs)
+      return condition();
     TApplication* app = Application();
     MSG msg;
     bool any = false;
@@ -1352,6 +1352,10 @@ bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
       MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
   }
   return true;
+}
+
+void PumpFor(DWORD ms) {
+  PumpUntil([] { return false; }, ms);
 }
 
 }  // namespace classlib

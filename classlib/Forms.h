@@ -27,8 +27,12 @@ class TApplication;
 namespace classlib {
 
 // Tests: runs the application's message loop (idle work included, but never
-// waiting in it) until condition holds; false when timeoutMs passed first.
+// waiting in it) until condition holds; false when it still does not hold
+// after timeoutMs.
+// The time-out is wall-clock time, whatever tick source the program uses.
 bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
+// Tests: runs the loop as PumpUntil does for ms.
+void PumpFor(DWORD ms);
 
 }  // namespace classlib
 

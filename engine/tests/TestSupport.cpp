@@ -138,22 +138,3 @@ std::string ReadWholeFile(const std::string& fileName) {
   text.resize(read);
   return text;
 }
-
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-  const DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start > timeoutMs)
-      return false;
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-  }
-  return true;
-}
-
-void PumpFor(DWORD ms) {
-  PumpUntil([] { return false; }, ms);
-}

@@ -3,6 +3,7 @@
 // and a main-thread message pump.
 #pragma once
 
+#include "Forms.h"
 #include "Threads.h"
 #include "Win.h"
 #include "uCommEngine.h"
@@ -42,9 +43,9 @@ class TScratchFolder {
 
 std::string ReadWholeFile(const std::string& fileName);
 
-// Dispatches every message until done() or timeoutMs.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
-void PumpFor(DWORD ms);
+// The application loop, run until a condition holds or a time-out passes.
+using classlib::PumpFor;
+using classlib::PumpUntil;
 
 // Runs body as its Execute; starts at once.
 class TLambdaThread : public TThread {

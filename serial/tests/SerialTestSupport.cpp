@@ -28,32 +28,7 @@ class TSerialEnvironment : public ::testing::Environment {
 ::testing::Environment* const environment =
     ::testing::AddGlobalTestEnvironment(new TSerialEnvironment);
 
-void PumpOnce(DWORD waitMs) {
-  MsgWaitForMultipleObjects(0, nullptr, FALSE, waitMs, QS_ALLINPUT);
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
-
 }  // namespace
-
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-  const DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start >= timeoutMs)
-      return done();
-    PumpOnce(10);
-  }
-  return true;
-}
-
-void PumpFor(DWORD ms) {
-  const DWORD start = GetTickCount();
-  while (GetTickCount() - start < ms)
-    PumpOnce(10);
-}
 
 std::vector<std::string>& ReportedExceptions() {
   static std::vector<std::string> reported;

@@ -3,16 +3,16 @@
 // and lets the main thread serve its messages while a test waits.
 #pragma once
 
+#include "Forms.h"
 #include "Win.h"
 
 #include <functional>
 #include <string>
 #include <vector>
 
-// Pumps the calling thread's messages until done() holds or timeoutMs passed;
-// returns done().
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
-void PumpFor(DWORD ms);
+// The application loop, run until a condition holds or a time-out passes.
+using classlib::PumpFor;
+using classlib::PumpUntil;
 
 // Messages of the exceptions that reached the application's handler.
 std::vector<std::string>& ReportedExceptions();

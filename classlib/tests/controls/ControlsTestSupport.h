@@ -2,6 +2,7 @@
 // the message loop and catch what reaches the exception handler.
 #pragma once
 
+#include "Forms.h"
 #include "Controls.h"
 #include "Startup.h"
 
@@ -74,9 +75,8 @@ class TTestForm : public TTestWinControl, public IFormSite {
 // Shows a control without parent (Visible is already true from the start).
 void ShowTopLevel(TWinControl* control);
 
-// Dispatches every waiting message, then waits a little, until done() or
-// timeoutMs.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 2000);
+// The application loop, run until a condition holds or a time-out passes.
+using classlib::PumpUntil;
 void ProcessMessages();
 
 // Collects the messages of exceptions that reach the exception box

@@ -62,17 +62,22 @@ TEST(Synchronize, IsServedByWaitForOnTheMainThread) {
   EXPECT_EQ(GetCurrentThreadId(), probe.ranOn);
 }
 
-// A worker that waits for the box, synchronizes inside its modal loop and
-// then closes it.
+// A worker that waits for the box, sends a timed message and synchronizes
+// inside its modal loop (the port engine's delivery and the command engine's
+// events both land there), then closes it.
 template <typename Char>
 void SynchronizeInsideMessageBox(int(WINAPI* messageBox)(HWND, const Char*, const Char*, UINT),
                                  HWND(WINAPI* findWindow)(const Char*, const Char*),
                                  const Char* caption) {
+  TProbeWindow window;
   std::atomic<DWORD> ranOn{0};
   std::atomic<bool> boxUp{false};
+  DWORD_PTR answer = 0;
   TLambdaThread thread([&](TLambdaThread& self) {
     for (int i = 0; i < 500 && !findWindow(nullptr, caption); ++i)
       Sleep(10);
+    SendMessageTimeoutA(window.Handle(), kProbe, 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG, 2000,
+                        &answer);
     self.Synchronize([&] {
       ranOn = GetCurrentThreadId();
       HWND box = findWindow(nullptr, caption);
@@ -86,6 +91,8 @@ void SynchronizeInsideMessageBox(int(WINAPI* messageBox)(HWND, const Char*, cons
   EXPECT_FALSE(thread.FatalException());
   EXPECT_EQ(GetCurrentThreadId(), ranOn);
   EXPECT_TRUE(boxUp);
+  EXPECT_EQ(42u, answer);
+  EXPECT_EQ(GetCurrentThreadId(), window.probeThread);
 }
 
 TEST(Synchronize, RunsInsideMessageBoxA) {

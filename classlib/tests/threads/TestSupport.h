@@ -2,6 +2,7 @@
 // thread message pump.
 #pragma once
 
+#include "Forms.h"
 #include "Threads.h"
 
 #include <functional>
@@ -31,5 +32,5 @@ class TLambdaThread : public TThread {
   std::function<void(TLambdaThread&)> body_;
 };
 
-// Dispatches every message (sent and posted) until done() or timeoutMs.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
+// The application loop, run until a condition holds or a time-out passes.
+using classlib::PumpUntil;
