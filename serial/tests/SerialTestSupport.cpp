@@ -5,15 +5,13 @@
 #include "System.h"
 #include "VelSafeSync.h"
 
-#include <gtest/gtest.h>
+#include "LibraryEnvironment.h"
 
 namespace {
 
-class TSerialEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    RegisterVelSafeSync();
-    classlib::Startup();
+class TSerialEnvironment : public TLibraryEnvironment {
+  void BeforeStartup() override { RegisterVelSafeSync(); }
+  void AfterStartup() override {
     SetExceptionHandler([](TObject*, const std::exception_ptr& e) {
       ReportedExceptions().push_back(ExceptionMessage(e));
     });
@@ -22,7 +20,6 @@ class TSerialEnvironment : public ::testing::Environment {
       return IDOK;
     });
   }
-  void TearDown() override { classlib::Shutdown(); }
 };
 
 ::testing::Environment* const environment =

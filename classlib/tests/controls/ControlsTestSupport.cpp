@@ -1,23 +1,20 @@
 #include "ControlsTestSupport.h"
 
-#include <gtest/gtest.h>
+#include "LibraryEnvironment.h"
 
 #include <algorithm>
 
 namespace {
 
-class TLibraryEnvironment : public testing::Environment {
- public:
-  void SetUp() override {
-    classlib::Startup();
+class TControlsEnvironment : public TLibraryEnvironment {
+  void AfterStartup() override {
     RegisterClass(TTestWinControl::StaticClass());
     RegisterClass(TTestGraphic::StaticClass());
     RegisterClass(TTestForm::StaticClass());
   }
-  void TearDown() override { classlib::Shutdown(); }
 };
 
-const auto* const environment = testing::AddGlobalTestEnvironment(new TLibraryEnvironment);
+const auto* const environment = testing::AddGlobalTestEnvironment(new TControlsEnvironment);
 
 int CountOf(const std::vector<UINT>& list, UINT msg) {
   return static_cast<int>(std::count(list.begin(), list.end(), msg));

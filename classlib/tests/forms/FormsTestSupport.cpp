@@ -1,5 +1,6 @@
 #include "FormsTestSupport.h"
 
+#include "LibraryEnvironment.h"
 #include "Threads.h"
 
 #include <algorithm>
@@ -7,19 +8,16 @@
 
 namespace {
 
-class TLibraryEnvironment : public testing::Environment {
- public:
-  void SetUp() override {
+class TFormsEnvironment : public TLibraryEnvironment {
+  void BeforeStartup() override {
     RegisterClass(TTestBox::StaticClass());
     RegisterClass(TTestPanel::StaticClass());
     RegisterClass(TTestButton::StaticClass());
     RegisterClass(TTestLabel::StaticClass());
-    classlib::Startup();
   }
-  void TearDown() override { classlib::Shutdown(); }
 };
 
-const auto* const environment = testing::AddGlobalTestEnvironment(new TLibraryEnvironment);
+const auto* const environment = testing::AddGlobalTestEnvironment(new TFormsEnvironment);
 
 // The character after the caption's '&', upper case; 0 without one.
 char Accelerator(const std::string& caption) {
