@@ -47,24 +47,25 @@ TEST(COMDevice, ResetGivesTheValuesOfANewConnection) {
     EXPECT_EQ(kNoLimit, limit);
 }
 
-TEST(COMDeviceResult, IsoCodesFillTheChannelsInOrder) {
-  EXPECT_EQ((Strings{"18", "16", "13", ""}), ResultsOf(stISO, "18/16/13"));
-  EXPECT_EQ((Strings{"22", "21", "18", "13"}), ResultsOf(stISO, " 22/21/18/13\r\n"));
-  EXPECT_EQ((Strings{"22", "21", "18", "13"}), ResultsOf(stISO, "22/21/18/13/9"));
-}
-
-TEST(COMDeviceResult, IsoTextWithoutSlashIsTheFirstChannel) {
-  EXPECT_EQ((Strings{"no data", "", "", ""}), ResultsOf(stISO, "no data"));
-}
-
-TEST(COMDeviceResult, IsoItemsFollowTheDelimitedTextRule) {
-  EXPECT_EQ((Strings{"18", "16", "13", ""}), ResultsOf(stISO, "18 / 16 / 13"));
-  EXPECT_EQ((Strings{"<11", "no data", "", ""}), ResultsOf(stISO, "<11/\"no data\""));
-}
-
-TEST(COMDeviceResult, NasKeepsTheWholeText) {
-  EXPECT_EQ((Strings{"7", "", "", ""}), ResultsOf(stNAS, "7"));
-  EXPECT_EQ((Strings{"7/6", "", "", ""}), ResultsOf(stNAS, " 7/6 "));
+// ISO codes fill the channels in order and follow the delimited-text rule;
+// NAS keeps the whole text.
+TEST(COMDeviceResult, RepliesSplitIntoChannelsByStandard) {
+  const struct {
+    uint8_t standard;
+    const char* reply;
+    Strings channels;
+  } cases[] = {
+      {stISO, "18/16/13", {"18", "16", "13", ""}},
+      {stISO, " 22/21/18/13\r\n", {"22", "21", "18", "13"}},
+      {stISO, "22/21/18/13/9", {"22", "21", "18", "13"}},
+      {stISO, "no data", {"no data", "", "", ""}},
+      {stISO, "18 / 16 / 13", {"18", "16", "13", ""}},
+      {stISO, "<11/\"no data\"", {"<11", "no data", "", ""}},
+      {stNAS, "7", {"7", "", "", ""}},
+      {stNAS, " 7/6 ", {"7/6", "", "", ""}},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(c.channels, ResultsOf(c.standard, c.reply)) << c.reply;
 }
 
 TEST(COMDeviceResult, NoStandardYetLeavesEveryChannelEmpty) {

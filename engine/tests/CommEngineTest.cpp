@@ -373,29 +373,26 @@ TEST_F(EngineTest, ADisconnectHandlerMayCloseThePortItself) {
   EXPECT_EQ("disconnected", log[log.size() - 2]);
 }
 
-// A device that never stops sending must not keep the engine in the drain.
-TEST_F(EngineTest, InEchoModeTheDrainBeforeAResendIsBounded) {
-  Connect();
-  engine_->SetEchoState(esEchoOn);
-  Queue("RDS");
-  Passes(1);
-  port_->babbling = true;
-  TFakeClock::Advance(1000);
-  Passes(1);  // one byte by line assembly, then the drain
-  EXPECT_EQ(1 + TCommEngine::kMaxDrainBytes, port_->charsRead);
-  EXPECT_EQ("RDS\r\rRDS\r", Written());
-}
-
-TEST_F(EngineTest, WithoutEchoModeAResendDoesNotDrain) {
-  Connect();
-  Queue("RDS");
-  Passes(1);
-  port_->babbling = true;
-  const int purges = port_->purges;
-  TFakeClock::Advance(1000);
-  Passes(1);
-  EXPECT_EQ(1, port_->charsRead);
-  EXPECT_EQ(purges, port_->purges);
+// A device that never stops sending must not keep the engine in the drain;
+// without echo mode there is no drain at all.
+TEST_F(EngineTest, OnlyInEchoModeAResendDrainsAndThenBoundedly) {
+  for (const bool echo : {true, false}) {
+    CreateEngine();
+    Connect();
+    if (echo)
+      engine_->SetEchoState(esEchoOn);
+    Queue("RDS");
+    Passes(1);
+    port_->babbling = true;
+    const int purges = port_->purges;
+    TFakeClock::Advance(1000);
+    Passes(1);  // one byte by line assembly, then the drain
+    EXPECT_EQ(1 + (echo ? TCommEngine::kMaxDrainBytes : 0), port_->charsRead) << echo;
+    EXPECT_EQ("RDS\r\rRDS\r", Written()) << echo;
+    if (!echo) {
+      EXPECT_EQ(purges, port_->purges);
+    }
+  }
 }
 
 TEST_F(EngineTest, AFailedWriteEndsInResendsAndTheDisconnect) {
@@ -440,28 +437,25 @@ TEST_F(EngineTest, TimeInAHandlerIsNoGapInAPartialLine) {
 
 // ---- Line assembly ---------------------------------------------------------------
 
-TEST_F(EngineTest, AGapLongerThanTheDataTimeoutStartsANewLine) {
-  Connect(100);
-  Queue("RDS");
-  Passes(1);
-  port_->input = "RDS=ID";
-  Passes(1);
-  TFakeClock::Advance(101);
-  port_->input = "IDLE\r";
-  Passes(1);
-  EXPECT_EQ((Strings{"send RDS", "response RDS > IDLE"}), TakeEvents());
-}
-
-TEST_F(EngineTest, DataTimeoutZeroNeverSplitsALine) {
-  Connect(0);
-  Queue("RDS");
-  Passes(1);
-  port_->input = "RDS=ID";
-  Passes(1);
-  TFakeClock::Advance(60000);
-  port_->input = "LE\r";
-  Passes(1);
-  EXPECT_EQ((Strings{"send RDS", "response RDS > RDS=IDLE"}), TakeEvents());
+// A gap longer than the data time-out starts a new line; time-out 0 never does.
+TEST_F(EngineTest, TheDataTimeoutSplitsALineAtAGap) {
+  const struct {
+    DWORD dataTimeout, gap;
+    const char* rest;
+    const char* line;
+  } cases[] = {{100, 101, "IDLE\r", "IDLE"}, {0, 60000, "LE\r", "RDS=IDLE"}};
+  for (const auto& c : cases) {
+    CreateEngine();
+    Connect(c.dataTimeout);
+    Queue("RDS");
+    Passes(1);
+    port_->input = "RDS=ID";
+    Passes(1);
+    TFakeClock::Advance(c.gap);
+    port_->input = c.rest;
+    Passes(1);
+    EXPECT_EQ((Strings{"send RDS", std::string("response RDS > ") + c.line}), TakeEvents());
+  }
 }
 
 TEST_F(EngineTest, LinesUpTo254BytesAreDeliveredAndLongerOnesDropped) {

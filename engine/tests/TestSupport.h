@@ -11,7 +11,7 @@
 #include <functional>
 #include <string>
 
-// English texts 26 to 57; logging as the test sets it.
+// A few English error texts; logging as the test sets it.
 class TTestHost : public ICommEngineHost {
  public:
   std::wstring GetLangText(int textNumber) const override;

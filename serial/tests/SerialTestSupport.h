@@ -16,3 +16,14 @@ using classlib::PumpUntil;
 
 // Messages of the exceptions that reached the application's handler.
 std::vector<std::string>& ReportedExceptions();
+
+// The message of the E that call raised; other exceptions pass through.
+template <typename E, typename F>
+std::string RaisedMessage(F call) {
+  try {
+    call();
+  } catch (const E& e) {
+    return e.Message();
+  }
+  return "(nothing raised)";
+}

@@ -26,31 +26,18 @@ std::string Drain(TVelCircularBuffer& ring) {
   return out;
 }
 
-TEST(VelCircularBuffer, NewRingIsEmpty) {
+TEST(VelCircularBuffer, PutsBeyondTheFreeSpaceChangeNothing) {
   TVelCircularBuffer ring(8);
-  EXPECT_EQ(ring.UsedSpace(), 0);
-  EXPECT_EQ(ring.FreeSpace(), 8);
-  EXPECT_EQ(ring.LinearUsedSpace(), 0);
-}
-
-TEST(VelCircularBuffer, FillingToCapacitySetsFull) {
-  TVelCircularBuffer ring(8);
-  ASSERT_TRUE(Put(ring, "abcdefgh"));
-  EXPECT_EQ(ring.UsedSpace(), 8);
-  EXPECT_EQ(ring.FreeSpace(), 0);
-  EXPECT_EQ(ring.LinearUsedSpace(), 8);
-  EXPECT_EQ(Linear(ring), "abcdefgh");
-  EXPECT_FALSE(Put(ring, "x"));
-}
-
-TEST(VelCircularBuffer, RejectedPutsChangeNothing) {
-  TVelCircularBuffer ring(8);
-  ASSERT_TRUE(Put(ring, "abc"));
   EXPECT_FALSE(ring.PutData("x", 0));
   EXPECT_FALSE(ring.PutData("x", -1));
+  ASSERT_TRUE(Put(ring, "abc"));
   EXPECT_FALSE(Put(ring, "123456"));  // one more than the free space
   EXPECT_EQ(ring.UsedSpace(), 3);
-  EXPECT_EQ(Drain(ring), "abc");
+  ASSERT_TRUE(Put(ring, "defgh"));
+  EXPECT_EQ(ring.FreeSpace(), 0);
+  EXPECT_EQ(ring.LinearUsedSpace(), 8);
+  EXPECT_FALSE(Put(ring, "x"));
+  EXPECT_EQ(Drain(ring), "abcdefgh");
 }
 
 TEST(VelCircularBuffer, PutAcrossTheEndSplitsTheCopy) {
@@ -86,7 +73,7 @@ TEST(VelCircularBuffer, PutEndingExactlyAtTheEndWrapsToZero) {
   EXPECT_EQ(Drain(ring), "abcd");
 }
 
-TEST(VelCircularBuffer, RemoveChecksTheStoredCount) {
+TEST(VelCircularBuffer, RemoveChecksTheStoredCountAndClearEmpties) {
   TVelCircularBuffer ring(8);
   ASSERT_TRUE(Put(ring, "abcdefgh"));
   EXPECT_FALSE(ring.Remove(9));
@@ -96,13 +83,9 @@ TEST(VelCircularBuffer, RemoveChecksTheStoredCount) {
   EXPECT_TRUE(ring.Remove(8));
   EXPECT_EQ(ring.UsedSpace(), 0);
   EXPECT_EQ(ring.FreeSpace(), 8);
-}
-
-TEST(VelCircularBuffer, ClearEmptiesAFullRing) {
-  TVelCircularBuffer ring(4);
-  ASSERT_TRUE(Put(ring, "abcd"));
+  ASSERT_TRUE(Put(ring, "abcdefgh"));
   ring.Clear();
-  EXPECT_EQ(ring.UsedSpace(), 0);
+  EXPECT_EQ(ring.FreeSpace(), 8);
   ASSERT_TRUE(Put(ring, "xy"));
   EXPECT_EQ(Drain(ring), "xy");
 }

@@ -64,12 +64,8 @@ TEST_F(VelComPortLine, DataBitsParityAndStopBitsReachTheDevice) {
 
 TEST_F(VelComPortLine, RefusedSettingsFailTheOpenAndLeaveItClosed) {
   port_->SetDatabits(db4);
-  try {
-    port_->Open();
-    FAIL() << "four data bits accepted";
-  } catch (const EVelComPortCoreError& e) {
-    EXPECT_EQ(e.Message(), "Error setting parameters from DCB");
-  }
+  EXPECT_EQ(RaisedMessage<EVelComPortCoreError>([&] { port_->Open(); }),
+            "Error setting parameters from DCB");
   EXPECT_FALSE(port_->Active());
   port_->SetDatabits(db8);
   port_->Open();

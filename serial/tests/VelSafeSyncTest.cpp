@@ -73,14 +73,6 @@ TEST_F(VelSafeSync, IdsStartAtOneAndTheTableHoldsSixtyFour) {
   EXPECT_EQ(Register(receiver), 65u);
 }
 
-TEST_F(VelSafeSync, ReceiverStartsDisabled) {
-  TReceiver receiver;
-  const uint32_t id = Register(receiver);
-  EXPECT_FALSE(OnWorker([id] { return SafeSyncCall(id, 1000); }));
-  PumpFor(50);
-  EXPECT_TRUE(receiver.payloads.empty());
-}
-
 TEST_F(VelSafeSync, EnabledReceiverRunsOnTheMainThreadWithItsPayload) {
   TReceiver receiver;
   const uint32_t id = Register(receiver);
@@ -90,13 +82,16 @@ TEST_F(VelSafeSync, EnabledReceiverRunsOnTheMainThreadWithItsPayload) {
   EXPECT_EQ(receiver.payloads, std::vector<WPARAM>{42});
 }
 
-TEST_F(VelSafeSync, UnregisteredReceiverIsNotCalled) {
+// A new receiver starts disabled; an unregistered one cannot be enabled again.
+TEST_F(VelSafeSync, DisabledOrUnregisteredReceiverIsNotCalled) {
   TReceiver receiver;
   const uint32_t id = Register(receiver);
+  EXPECT_FALSE(OnWorker([id] { return SafeSyncCall(id, 1000); }));
   SafeSyncSetEnabled(id, true);
   SafeSyncUnregister(id);
   EXPECT_FALSE(SafeSyncSetEnabled(id, true));
   EXPECT_FALSE(OnWorker([id] { return SafeSyncCall(id, 1000); }));
+  PumpFor(50);
   EXPECT_TRUE(receiver.payloads.empty());
 }
 

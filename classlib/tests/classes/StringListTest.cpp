@@ -29,7 +29,7 @@ std::string JoinDelimited(const TItems& items) {
   return list.DelimitedText();
 }
 
-TEST(StringsText, SplitsAtCrLfAndCrLf) {
+TEST(StringsText, SplitsAtCrLfAndCrLfAndJoinsWithCrLf) {
   EXPECT_EQ(SplitText("a\r\nb\nc\rd"), (TItems{"a", "b", "c", "d"}));
   EXPECT_EQ(SplitText("a\n\rb"), (TItems{"a", "", "b"}));  // LF CR is two breaks
   EXPECT_EQ(SplitText("a\r\n"), (TItems{"a"}));            // no item after a final break
@@ -37,9 +37,8 @@ TEST(StringsText, SplitsAtCrLfAndCrLf) {
   EXPECT_EQ(SplitText("\r\n"), (TItems{""}));
   EXPECT_EQ(SplitText(""), TItems{});
   EXPECT_EQ(SplitText(std::string("a\0b\nc", 5)), (TItems{std::string("a\0b", 3), "c"}));
-}
 
-TEST(StringsText, EveryItemIsFollowedByCrLf) {
+  // Joining puts CR LF after every item.
   TStringList list;
   EXPECT_EQ(list.Text(), "");
   list.Add("a");
@@ -85,9 +84,17 @@ TEST(StringsDelimited, CommaTextIgnoresDelimiterAndQuoteChar) {
   EXPECT_EQ(ItemsOf(list), (TItems{"1,2", "3"}));
 }
 
-// Records SetUpdateState calls.
+// Records SetUpdateState calls and counts the change events.
 class TUpdateProbe : public TStringList {
  public:
+  struct TCounter {
+    int Count = 0;
+    void Raised(TObject*) { ++Count; }
+  } changing, changes;
+  TUpdateProbe() {
+    OnChanging = Method<&TCounter::Raised>(&changing);
+    OnChange = Method<&TCounter::Raised>(&changes);
+  }
   std::vector<bool> States;
 
  protected:
@@ -97,18 +104,24 @@ class TUpdateProbe : public TStringList {
   }
 };
 
-TEST(Strings, UpdateStateChangesOnOutermostPairOnly) {
+TEST(Strings, UpdateStateAndChangeEventsOnOutermostPairOnly) {
   TUpdateProbe list;
   list.BeginUpdate();
   list.BeginUpdate();
   list.Add("x");
   list.EndUpdate();
   EXPECT_EQ(list.States, std::vector<bool>{true});
+  EXPECT_EQ(list.changes.Count, 0);
   list.EndUpdate();
   list.EndUpdate();  // unbalanced: ignored
   EXPECT_EQ(list.States, (std::vector<bool>{true, false}));
+  EXPECT_EQ(list.changing.Count, 1);
+  EXPECT_EQ(list.changes.Count, 1);
   list.SetText("a\nb\nc");
   EXPECT_EQ(list.States, (std::vector<bool>{true, false, true, false}));
+  EXPECT_EQ(list.changes.Count, 2);
+  list.Add("d");
+  EXPECT_EQ(list.changes.Count, 3);
 }
 
 TEST(Strings, AssignCopiesItemsAndObjectsAndIgnoresItself) {
@@ -131,7 +144,7 @@ TEST(Strings, AssignCopiesItemsAndObjectsAndIgnoresItself) {
   EXPECT_THROW(copy.Assign(component.get()), EConvertError);
 }
 
-TEST(StringList, IndexErrorsNameTheIndex) {
+TEST(StringList, IndexErrorsNameTheFirstBadIndex) {
   TStringList list;
   list.Add("a");
   auto expectIndexError = [](auto action, const std::string& message) {
@@ -144,8 +157,11 @@ TEST(StringList, IndexErrorsNameTheIndex) {
   };
   expectIndexError([&] { list.Strings(1); }, "List index out of bounds (1)");
   expectIndexError([&] { list.Objects(-1); }, "List index out of bounds (-1)");
+  expectIndexError([&] { list.SetObjects(5, nullptr); }, "List index out of bounds (5)");
   expectIndexError([&] { list.Delete(3); }, "List index out of bounds (3)");
   expectIndexError([&] { list.Insert(2, "x"); }, "List index out of bounds (2)");
+  expectIndexError([&] { list.Exchange(5, -1); }, "List index out of bounds (5)");
+  expectIndexError([&] { list.Exchange(0, 7); }, "List index out of bounds (7)");
   list.Insert(1, "b");  // inserting at Count appends
   EXPECT_EQ(ItemsOf(list), (TItems{"a", "b"}));
 }
@@ -164,7 +180,7 @@ TEST(StringList, LookupsIgnoreCase) {
 TEST(StringList, EditingKeepsObjects) {
   TStringList list;
   list.AddObject("a", &list);
-  list.Add("b");
+  list.InsertObject(1, "b", nullptr);
   list.Exchange(0, 1);
   EXPECT_EQ(ItemsOf(list), (TItems{"b", "a"}));
   EXPECT_EQ(list.Objects(1), &list);
@@ -184,22 +200,6 @@ TEST(StringList, SortedListKeepsOrder) {
   EXPECT_EQ(list.IndexOf("COM2"), 2);
   EXPECT_EQ(list.IndexOf("COM4"), -1);
   EXPECT_THROW(list.Insert(0, "x"), EStringListError);
-}
-
-class TChangeCounter {
- public:
-  int Changes = 0;
-  void Changed(TObject*) { ++Changes; }
-};
-
-TEST(StringList, OnChangeOncePerUpdate) {
-  TStringList list;
-  TChangeCounter counter;
-  list.OnChange = Method<&TChangeCounter::Changed>(&counter);
-  list.Add("a");
-  EXPECT_EQ(counter.Changes, 1);
-  list.SetText("x\ny\nz");
-  EXPECT_EQ(counter.Changes, 2);
 }
 
 }  // namespace

@@ -25,7 +25,6 @@ class TTestWinControl : public TCustomControl {
   // Answer to WM_GETDLGCODE.
   LRESULT DlgCode = 0;
 
-  using TWinControl::CreateHandle;
   using TWinControl::DefWndProc;
 
  protected:
@@ -75,8 +74,7 @@ class TTestForm : public TTestWinControl, public IFormSite {
 // Shows a control without parent (Visible is already true from the start).
 void ShowTopLevel(TWinControl* control);
 
-// The application loop, run until a condition holds or a time-out passes.
-using classlib::PumpUntil;
+// Handles the messages waiting in the queue.
 void ProcessMessages();
 
 // Collects the messages of exceptions that reach the exception box

@@ -1,36 +1,11 @@
-// Focus at control level: CanFocus, SetFocus, tab order through nested
-// containers, and the form's enter/exit bookkeeping on WM_SETFOCUS.
+// Focus at control level: CanFocus, SetFocus and tab order through nested
+// containers. The form's enter/exit bookkeeping is tested with real forms.
 #include "ControlsTestSupport.h"
 #include "Reader.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-// Looks at its "entered" flag in the body of its WM_SETFOCUS handling, the
-// way a control creates its caret there.
-class TCaretControl : public TTestWinControl {
- public:
-  using TTestWinControl::TTestWinControl;
-  bool Entered = false;
-  bool EnteredSeenInSetFocus = false;
-
-  void Dispatch(TMessage& m) override {
-    TTestWinControl::Dispatch(m);
-    if (m.Msg == WM_SETFOCUS)
-      EnteredSeenInSetFocus = Entered;
-  }
-
- protected:
-  void DoEnter() override {
-    Entered = true;
-    TTestWinControl::DoEnter();
-  }
-  void DoExit() override {
-    Entered = false;
-    TTestWinControl::DoExit();
-  }
-};
 
 const char* kTabForm =
     "object F: TTestForm\n"
@@ -89,30 +64,6 @@ TEST(Focus, SetFocusRefusesControlsThatCannotTakeIt) {
   form->SetEnabled(true);
   edit->Hide();
   EXPECT_THROW(edit->SetFocus(), EInvalidOperation);
-}
-
-TEST(Focus, FormRunsEnterBeforeTheControlsOwnSetFocusAndExitOnlyWithinTheForm) {
-  TOwned<TTestForm> form(Create<TTestForm>(nullptr));
-  form->SetBounds(0, 0, 100, 100);
-  auto* a = AddChild<TCaretControl>(form.get(), Bounds(0, 0, 20, 20), "A");
-  auto* b = AddChild<TCaretControl>(form.get(), Bounds(0, 30, 20, 20), "B");
-  ShowTopLevel(form.get());
-  SetForegroundWindow(form->WindowHandle());
-  SetActiveWindow(form->WindowHandle());
-  a->SetFocus();
-  ASSERT_TRUE(a->Focused());
-  EXPECT_TRUE(a->EnteredSeenInSetFocus);
-  form->SelectNext(a, true, false);
-  EXPECT_TRUE(b->Focused());
-  EXPECT_EQ(form->Log, (std::vector<std::string>{"enter A", "exit A", "enter B"}));
-
-  // Focus leaving for another window is no exit.
-  TOwned<TTestWinControl> other(Create<TTestWinControl>(nullptr));
-  ShowTopLevel(other.get());
-  ::SetFocus(other->WindowHandle());
-  EXPECT_FALSE(b->Focused());
-  EXPECT_EQ(form->Log.size(), 3u);
-  EXPECT_EQ(form->ActiveControl, b);
 }
 
 }  // namespace

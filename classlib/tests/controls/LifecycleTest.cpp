@@ -87,6 +87,13 @@ struct THookRecorder {
   }
 };
 
+TSystemControl* AddSystem(TWinControl* host, const char* cls, DWORD style, const TRect& bounds) {
+  auto* c = Create<TSystemControl>(host, cls, style);
+  c->SetBoundsRect(bounds);
+  c->SetParent(host);
+  return c;
+}
+
 std::vector<UINT> defSeen;
 LRESULT CALLBACK RecordingDefProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
   defSeen.push_back(msg);
@@ -153,17 +160,13 @@ TEST(Lifecycle, InitialProcedureSetsAtomsPropsIdAndProcedure) {
 
 TEST(Lifecycle, SuperclassedButtonAndComboKeepTheirExtraBytesAndWork) {
   TOwned<TTestWinControl> host(Create<TTestWinControl>(nullptr));
-  auto* check = Create<TSystemControl>(host.get(), "BUTTON", BS_AUTOCHECKBOX);
-  check->SetBounds(0, 0, 80, 20);
-  check->SetParent(host.get());
-  auto* combo = Create<TSystemControl>(host.get(), "COMBOBOX", CBS_DROPDOWNLIST);
-  combo->SetBounds(0, 30, 80, 100);
-  combo->SetParent(host.get());
+  auto* check = AddSystem(host.get(), "BUTTON", BS_AUTOCHECKBOX, Bounds(0, 0, 80, 20));
+  auto* combo = AddSystem(host.get(), "COMBOBOX", CBS_DROPDOWNLIST, Bounds(0, 30, 80, 100));
 
-  for (const char* cls : {"BUTTON", "COMBOBOX"}) {
+  for (const auto& [cls, c] :
+       {std::make_pair("BUTTON", check), std::make_pair("COMBOBOX", combo)}) {
     WNDCLASSA system{}, own{};
     ASSERT_TRUE(GetClassInfoA(nullptr, cls, &system));
-    TSystemControl* c = std::string(cls) == "BUTTON" ? check : combo;
     c->HandleNeeded();
     ASSERT_TRUE(GetClassInfoA(HInstance(), (std::string("TSystem_") + cls).c_str(), &own));
     EXPECT_EQ(own.cbWndExtra, system.cbWndExtra) << cls;
@@ -227,9 +230,7 @@ TEST(Lifecycle, DefWndProcIsWritable) {
 TEST(Lifecycle, RecreateWndKeepsTextEnabledFontAndTabOrder) {
   TOwned<TTestWinControl> host(Create<TTestWinControl>(nullptr));
   auto* first = AddChild<TTestWinControl>(host.get(), Bounds(0, 0, 10, 10));
-  auto* button = Create<TSystemControl>(host.get(), "BUTTON", BS_PUSHBUTTON);
-  button->SetBounds(0, 20, 80, 20);
-  button->SetParent(host.get());
+  auto* button = AddSystem(host.get(), "BUTTON", BS_PUSHBUTTON, Bounds(0, 20, 80, 20));
   button->SetCaption("Press");
   button->SetEnabled(false);
   button->SetTabOrder(0);
@@ -293,7 +294,6 @@ TEST(Lifecycle, ParentFreesItsChildrenAndChildrenLeaveTheirParent) {
 }
 
 // Probes of the platform itself.
-
 TEST(WineProbe, ACopiedSystemClassWithItsExtraBytesWorks) {
   for (const char* cls : {"BUTTON", "COMBOBOX"}) {
     WNDCLASSA wc{};

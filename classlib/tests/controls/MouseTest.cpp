@@ -27,9 +27,14 @@ void Send(TWinControl* c, UINT msg, int x, int y, WPARAM keys = 0) {
   SendMessageA(c->Handle(), msg, keys, MAKELPARAM(x, y));
 }
 
-TEST(Mouse, WindowlessChildGetsItsMessagesInItsOwnCoordinatesAndClicks) {
-  TOwned<TTestWinControl> host(Create<TTestWinControl>(nullptr));
-  host->SetBounds(0, 0, 100, 100);
+// A 100 by 100 host for windowless children.
+class Mouse : public ::testing::Test {
+ protected:
+  void SetUp() override { host->SetBounds(0, 0, 100, 100); }
+  TOwned<TTestWinControl> host{Create<TTestWinControl>(nullptr)};
+};
+
+TEST_F(Mouse, WindowlessChildGetsItsMessagesInItsOwnCoordinatesAndClicks) {
   auto* label = AddChild<TTestGraphic>(host.get(), Bounds(20, 30, 40, 20));
   TMouseLog events, hostEvents;
   label->OnMouseDown = Method<&TMouseLog::Down>(&events);
@@ -50,9 +55,7 @@ TEST(Mouse, WindowlessChildGetsItsMessagesInItsOwnCoordinatesAndClicks) {
   EXPECT_EQ(hostEvents.log, std::vector<std::string>{"down 25,35"});
 }
 
-TEST(Mouse, DoubleClickIsDblClickThenMouseDownWithDouble) {
-  TOwned<TTestWinControl> host(Create<TTestWinControl>(nullptr));
-  host->SetBounds(0, 0, 100, 100);
+TEST_F(Mouse, DoubleClickIsDblClickThenMouseDownWithDouble) {
   auto* label = AddChild<TTestGraphic>(host.get(), Bounds(0, 0, 40, 20));
   TMouseLog events;
   label->OnMouseDown = Method<&TMouseLog::Down>(&events);
@@ -66,9 +69,7 @@ TEST(Mouse, DoubleClickIsDblClickThenMouseDownWithDouble) {
             (std::vector<std::string>{"down 1,1", "click", "dblclick", "down 1,1 double"}));
 }
 
-TEST(Mouse, CaptureKeepsMovesComingToTheWindowlessControlWhileDragging) {
-  TOwned<TTestWinControl> host(Create<TTestWinControl>(nullptr));
-  host->SetBounds(0, 0, 100, 100);
+TEST_F(Mouse, CaptureKeepsMovesComingToTheWindowlessControlWhileDragging) {
   auto* view = AddChild<TTestGraphic>(host.get(), Bounds(10, 10, 30, 30));
   TMouseLog events;
   view->OnMouseMove = Method<&TMouseLog::Move>(&events);
@@ -83,8 +84,8 @@ TEST(Mouse, CaptureKeepsMovesComingToTheWindowlessControlWhileDragging) {
   EXPECT_EQ(GetCapture(), nullptr);
 }
 
-TEST(Mouse, WheelNotchesBecomeOneCallEach) {
-  TOwned<TTestWinControl> c(Create<TTestWinControl>(nullptr));
+TEST_F(Mouse, WheelNotchesBecomeOneCallEach) {
+  TTestWinControl* c = host.get();
   TMouseLog events;
   c->OnMouseWheelDown = Method<&TMouseLog::WheelDown>(&events);
   c->OnMouseWheelUp = Method<&TMouseLog::WheelUp>(&events);
@@ -97,9 +98,7 @@ TEST(Mouse, WheelNotchesBecomeOneCallEach) {
   EXPECT_EQ(events.log, std::vector<std::string>{"wheel up"});
 }
 
-TEST(Mouse, CursorOfTheWindowlessChildUnderTheMouse) {
-  TOwned<TTestWinControl> host(Create<TTestWinControl>(nullptr));
-  host->SetBounds(0, 0, 100, 100);
+TEST_F(Mouse, CursorOfTheWindowlessChildUnderTheMouse) {
   auto* link = AddChild<TTestGraphic>(host.get(), Bounds(10, 10, 30, 30));
   link->SetCursor(crHandPoint);
   ShowTopLevel(host.get());

@@ -1,6 +1,5 @@
 // Setters do nothing for an unchanged value; values set from code raise no
 // user events; parent font, colour and hints reach the children that follow.
-#include "ActnList.h"
 #include "ControlsTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -74,7 +73,7 @@ TEST(Setters, ClickFromCodeRaisesOnClickEvenWhenDisabledButValuesDoNot) {
   EXPECT_EQ(clicks.count, 1);
 }
 
-TEST(Setters, ParentFontAndColourReachFollowingChildrenOnly) {
+TEST(Setters, ParentFontColourAndShowHintReachFollowingChildrenOnly) {
   TOwned<TTestWinControl> host(Create<TTestWinControl>(nullptr));
   host->SetColor(clBtnFace);
   host->Font()->SetName("Tahoma");
@@ -99,37 +98,13 @@ TEST(Setters, ParentFontAndColourReachFollowingChildrenOnly) {
   EXPECT_EQ(follower->Count(WM_SETFONT), 1);
   EXPECT_EQ(own->Color(), clWhite);
   EXPECT_NE(own->Font()->Name(), "Courier New");
-}
 
-TEST(Setters, ParentShowHintPropagates) {
-  TOwned<TTestWinControl> host(Create<TTestWinControl>(nullptr));
-  auto* child = AddChild<TTestGraphic>(host.get(), Bounds(0, 0, 10, 10));
   host->SetShowHint(true);
-  EXPECT_TRUE(child->ShowHint());
-  child->SetShowHint(false);
+  EXPECT_TRUE(label->ShowHint());
+  own->SetShowHint(false);
   host->SetShowHint(false);
   host->SetShowHint(true);
-  EXPECT_FALSE(child->ShowHint());
-}
-
-TEST(Setters, ActionSuppliesCaptionStateAndClick) {
-  TOwned<TTestGraphic> label(Create<TTestGraphic>(nullptr));
-  TOwned<TAction> action(Create<TAction>(nullptr));
-  TClicks executed;
-  action->SetCaption("Connect");
-  action->SetHint("Opens the port");
-  action->SetOnExecute(Method<&TClicks::Click>(&executed));
-  label->SetAction(action.get());
-  EXPECT_EQ(label->Caption(), "Connect");
-  EXPECT_EQ(label->Hint(), "Opens the port");
-  label->Click();
-  EXPECT_EQ(executed.count, 1);
-  action->SetEnabled(false);
-  EXPECT_FALSE(label->Enabled());
-  action->SetCaption("Disconnect");
-  EXPECT_EQ(label->Caption(), "Disconnect");
-  action.reset();  // the control lets go of a freed action
-  EXPECT_EQ(label->Action(), nullptr);
+  EXPECT_FALSE(own->ShowHint());
 }
 
 }  // namespace

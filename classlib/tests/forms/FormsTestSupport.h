@@ -27,7 +27,6 @@ class TTestBox : public TCustomControl {
   explicit TTestBox(TComponent* owner);
   int DlgCode() const { return dlgCode_; }
   void SetDlgCode(int code) { dlgCode_ = code; }
-  bool Entered() const { return entered_; }
 
  protected:
   void DoEnter() override;

@@ -55,13 +55,11 @@ TEST(Bitmap, LoadsTwentyFourBitResource) {
   EXPECT_EQ(row[8], 128);
   EXPECT_THROW(bitmap->ScanLine(2), EInvalidGraphicOperation);
   EXPECT_THROW(bitmap->ScanLine(-1), EInvalidGraphicOperation);
-}
 
-TEST(Bitmap, MissingResourceRaises) {
-  TOwned<TBitmap> bitmap(Create<TBitmap>());
-  EXPECT_THROW(bitmap->LoadFromResourceName(GetModuleHandleA(nullptr), "NOSUCHBITMAP"),
+  TOwned<TBitmap> missing(Create<TBitmap>());
+  EXPECT_THROW(missing->LoadFromResourceName(GetModuleHandleA(nullptr), "NOSUCHBITMAP"),
                EInvalidGraphic);
-  EXPECT_TRUE(bitmap->Empty());
+  EXPECT_TRUE(missing->Empty());
 }
 
 TEST(Bitmap, PixelFormatChangeKeepsContent) {

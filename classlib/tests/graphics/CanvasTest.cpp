@@ -115,17 +115,14 @@ TEST(Canvas, Frame3DDrawsBothColoursAndShrinks) {
   Frame3D(canvas, r, clRed, clBlue, 2);
   EXPECT_EQ(r, Rect(2, 2, 8, 8));
 
-  EXPECT_EQ(canvas->Pixels(0, 0), clRed);
-  EXPECT_EQ(canvas->Pixels(5, 0), clRed);
-  EXPECT_EQ(canvas->Pixels(0, 5), clRed);
-  EXPECT_EQ(canvas->Pixels(1, 1), clRed);  // second ring
-  // The far corners belong to the bottom-right colour.
-  EXPECT_EQ(canvas->Pixels(9, 0), clBlue);
-  EXPECT_EQ(canvas->Pixels(0, 9), clBlue);
-  EXPECT_EQ(canvas->Pixels(9, 9), clBlue);
-  EXPECT_EQ(canvas->Pixels(9, 5), clBlue);
-  EXPECT_EQ(canvas->Pixels(5, 9), clBlue);
-  EXPECT_EQ(canvas->Pixels(8, 1), clBlue);
+  // Both rings; the far corners belong to the bottom-right colour.
+  const struct {
+    int x, y;
+    TColor colour;
+  } expected[] = {{0, 0, clRed},  {5, 0, clRed},  {0, 5, clRed},  {1, 1, clRed},  {9, 0, clBlue},
+                  {0, 9, clBlue}, {9, 9, clBlue}, {9, 5, clBlue}, {5, 9, clBlue}, {8, 1, clBlue}};
+  for (const auto& e : expected)
+    EXPECT_EQ(canvas->Pixels(e.x, e.y), e.colour) << e.x << "," << e.y;
   EXPECT_EQ(canvas->Pixels(2, 2), clWhite);  // inside untouched
 
   // The caller's brush is as it was.
@@ -178,6 +175,9 @@ TEST_F(WindowCanvasTest, GetsAWindowDCOnDemandAndGivesItBack) {
   EXPECT_TRUE(canvas->HandleAllocated());
   canvas->ReleaseHandle();
   EXPECT_FALSE(canvas->HandleAllocated());
+
+  TOwned<TWindowCanvas> windowless(Create<TWindowCanvas>());
+  EXPECT_THROW(windowless->TextWidth("x"), EInvalidOperation);
 }
 
 TEST_F(WindowCanvasTest, ADCSetFromOutsideIsNotGivenBack) {
@@ -196,11 +196,6 @@ TEST_F(WindowCanvasTest, ADCSetFromOutsideIsNotGivenBack) {
   EXPECT_TRUE(DeleteDC(memory));
 }
 
-TEST_F(WindowCanvasTest, CannotDrawWithoutAWindow) {
-  TOwned<TWindowCanvas> canvas(Create<TWindowCanvas>());
-  EXPECT_THROW(canvas->TextWidth("x"), EInvalidOperation);
-}
-
 TEST(CanvasFonts, MeasureWithTheSelectedFont) {
   TOwned<TBitmap> bitmap = WhiteBitmap(1, 1);
   TCanvas* canvas = bitmap->Canvas();
@@ -208,12 +203,8 @@ TEST(CanvasFonts, MeasureWithTheSelectedFont) {
   canvas->Font()->SetName("Tahoma");
   canvas->Font()->SetHeight(-11);
   const TSize small = canvas->TextExtent(text);
-  canvas->Font()->SetStyle({fsBold});
-  const TSize bold = canvas->TextExtent(text);
-  canvas->Font()->SetStyle({});
   canvas->Font()->SetHeight(-22);
   const TSize big = canvas->TextExtent(text);
-  EXPECT_GT(bold.cx, small.cx);
   EXPECT_GT(big.cx, small.cx);
   EXPECT_GT(big.cy, small.cy);
   EXPECT_EQ(canvas->TextHeight(text), big.cy);

@@ -1,6 +1,5 @@
 #include "DateUtils.h"
 #include "SysUtils.h"
-#include "Win.h"
 
 #include <gtest/gtest.h>
 
@@ -68,12 +67,4 @@ TEST(DateTime, LocaleTexts) {
   const TDateTime dt = EncodeDate(2024, 3, 5) + EncodeTime(14, 7, 2, 0);
   EXPECT_EQ(ShortDateToStr(dt), "3/5/2024");
   EXPECT_EQ(DateTimeToStr(dt), "3/5/2024 2:07:02 PM");
-}
-
-TEST(DateTime, NowIsToday) {
-  SYSTEMTIME st;
-  GetLocalTime(&st);
-  int y, m, d;
-  DecodeDate(Now(), y, m, d);
-  EXPECT_EQ(y * 10000 + m * 100 + d, st.wYear * 10000 + st.wMonth * 100 + st.wDay);
 }

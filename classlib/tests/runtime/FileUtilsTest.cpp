@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(PathNames, Parts) {
+TEST(PathNames, PartsAndTrailingDelimiter) {
   const std::string name = "C:\\data\\logs\\comm_001.log";
   EXPECT_EQ(ExtractFilePath(name), "C:\\data\\logs\\");
   EXPECT_EQ(ExtractFileName(name), "comm_001.log");
@@ -17,9 +17,7 @@ TEST(PathNames, Parts) {
   EXPECT_EQ(ExtractFilePath("file.txt"), "");
   EXPECT_EQ(ExtractFileDrive("\\\\server\\share\\dir\\f"), "\\\\server\\share");
   EXPECT_EQ(ExtractFileDrive("relative\\f"), "");
-}
 
-TEST(PathNames, TrailingDelimiter) {
   EXPECT_EQ(IncludeTrailingPathDelimiter("C:\\x"), "C:\\x\\");
   EXPECT_EQ(IncludeTrailingPathDelimiter("C:\\x\\"), "C:\\x\\");
   EXPECT_EQ(ExcludeTrailingPathDelimiter("C:\\x\\"), "C:\\x");
@@ -42,26 +40,11 @@ class TempFolder : public ::testing::Test {
     root_ = IncludeTrailingPathDelimiter(buf) + "vel_fileutils_" +
             std::to_string(GetCurrentProcessId());
   }
-  void TearDown() override { RemoveTree(root_); }
-
-  static void RemoveTree(const std::string& dir) {
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-      do {
-        const std::string name = fd.cFileName;
-        if (name == "." || name == "..")
-          continue;
-        const std::string path = dir + "\\" + name;
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-          RemoveTree(path);
-        } else {
-          DeleteFileA(path.c_str());
-        }
-      } while (FindNextFileA(h, &fd));
-      FindClose(h);
-    }
-    RemoveDirectoryA(dir.c_str());
+  // The tests make only these.
+  void TearDown() override {
+    DeleteFileA((root_ + "\\f.log").c_str());
+    for (const char* dir : {"\\a\\b\\c", "\\a\\b", "\\a", ""})
+      RemoveDirectoryA((root_ + dir).c_str());
   }
 
   static void Touch(const std::string& name) {

@@ -97,9 +97,7 @@ TEST(FormCompiler, BadTextIsReportedWithItsLine) {
   EXPECT_EQ(CompileError("object A: T\n  P = 'a\xC3'\nend"), "Line 2: text is not valid UTF-8");
   EXPECT_EQ(CompileError("object A: T\n  P = 'a\xC0\xA1'\nend"), "Line 2: text is not valid UTF-8");
   EXPECT_THAT(CompileError("object A: T\n  P = #\nend"), HasSubstr("Line 2:"));
-}
-
-TEST(FormCompiler, CommentsAndBlankLinesCount) {
+  // Comments and blank lines count.
   EXPECT_EQ(CompileError("// heading\n\nobject A: T\n  // note\n  P = @\nend"),
             "Line 5: unexpected '@'");
 }

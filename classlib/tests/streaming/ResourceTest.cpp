@@ -34,12 +34,9 @@ TEST(FormResource, LoadsTheFormLinkedIntoTheProgram) {
   EXPECT_EQ(form->clicks, std::vector<std::string>{"First"});
 }
 
-TEST(FormResource, MissingResourceRaises) {
+TEST(FormResource, ResourceStreamIsReadOnlyAndAMissingOneRaises) {
   TOwned<TTestForm> form(Create<TTestForm>(nullptr));
   EXPECT_THROW(ReadComponentResource(form.get()), EResNotFound);
-}
-
-TEST(FormResource, ResourceStreamIsReadOnly) {
   TResourceStream stream(GetModuleHandleA(nullptr), "TRESOURCEFORM", RT_RCDATA);
   EXPECT_GT(stream.Size(), 0);
   char first[2];

@@ -113,24 +113,4 @@ TEST(TypInfo, TypedAccessRefusesWhatDoesNotFit) {
   EXPECT_THROW(GetOrdProp(c->Font(), *GetPropInfo(c.get(), "Number")), EPropertyError);
 }
 
-TEST(TypInfo, FormsPublishMethodsAndFields) {
-  const TPublishedInfo& info = GetPublishedInfo(&TTestForm::StaticClass());
-  const TPublishedMethod* method = info.FindMethod("FIRSTCLICK");
-  ASSERT_NE(method, nullptr);
-  EXPECT_EQ(method->Signature, SignatureOf<TNotifyEvent>());
-  TOwned<TTestForm> form(Create<TTestForm>(nullptr));
-  EXPECT_EQ(method->Bind(form.get()), Method<&TTestForm::FirstClick>(form.get()).AsMethod());
-  EXPECT_EQ(info.FindMethod("Nothing"), nullptr);
-
-  const TPublishedField* field = info.FindField("panel");
-  ASSERT_NE(field, nullptr);
-  EXPECT_EQ(field->FieldClass, &TTestPanel::StaticClass());
-  TTestPanel* panel = Create<TTestPanel>(form.get());
-  TTestComponent* other = Create<TTestComponent>(form.get());
-  EXPECT_FALSE(field->Assign(form.get(), other));
-  EXPECT_EQ(form->Panel, nullptr);
-  EXPECT_TRUE(field->Assign(form.get(), panel));
-  EXPECT_EQ(form->Panel, panel);
-}
-
 }  // namespace

@@ -44,22 +44,18 @@ struct TSyncProbe {
   }};
 };
 
-TEST(Synchronize, OnTheMainThreadRunsDirectly) {
+TEST(Synchronize, RunsOnTheMainThreadDirectlyInAMessageLoopAndInWaitFor) {
   DWORD ranOn = 0;
   TThread::StaticSynchronize([&] { ranOn = GetCurrentThreadId(); });
   EXPECT_EQ(GetCurrentThreadId(), ranOn);
-}
 
-TEST(Synchronize, RunsOnTheMainThreadInsideAMessageLoop) {
-  TSyncProbe probe;
-  ASSERT_TRUE(PumpUntil([&] { return probe.done.load(); }));
-  EXPECT_EQ(GetCurrentThreadId(), probe.ranOn);
-}
+  TSyncProbe looped;
+  ASSERT_TRUE(PumpUntil([&] { return looped.done.load(); }));
+  EXPECT_EQ(GetCurrentThreadId(), looped.ranOn);
 
-TEST(Synchronize, IsServedByWaitForOnTheMainThread) {
-  TSyncProbe probe;
-  probe.thread.WaitFor();
-  EXPECT_EQ(GetCurrentThreadId(), probe.ranOn);
+  TSyncProbe waited;
+  waited.thread.WaitFor();
+  EXPECT_EQ(GetCurrentThreadId(), waited.ranOn);
 }
 
 // A worker that waits for the box, sends a timed message and synchronizes
@@ -95,11 +91,8 @@ void SynchronizeInsideMessageBox(int(WINAPI* messageBox)(HWND, const Char*, cons
   EXPECT_EQ(GetCurrentThreadId(), window.probeThread);
 }
 
-TEST(Synchronize, RunsInsideMessageBoxA) {
+TEST(Synchronize, RunsInsideMessageBoxAAndW) {
   SynchronizeInsideMessageBox<char>(MessageBoxA, FindWindowA, "Sync inside box A");
-}
-
-TEST(Synchronize, RunsInsideMessageBoxW) {
   SynchronizeInsideMessageBox<wchar_t>(MessageBoxW, FindWindowW, L"Sync inside box W \u00e9");
 }
 
@@ -143,7 +136,7 @@ class SynchronizeException : public testing::Test {
   int reported_ = 0;
 };
 
-TEST_F(SynchronizeException, IsRaisedAgainInTheWorker) {
+TEST_F(SynchronizeException, IsRaisedAgainInTheWorkerAndIfUncaughtBecomesFatal) {
   std::string caught;
   TLambdaThread thread([&](TLambdaThread& self) {
     try {
@@ -151,16 +144,10 @@ TEST_F(SynchronizeException, IsRaisedAgainInTheWorker) {
     } catch (const EConvertError& e) {
       caught = e.Message();
     }
+    self.Synchronize([] { throw EConvertError("lost"); });
   });
   thread.WaitFor();
   EXPECT_EQ("from main", caught);
-  EXPECT_EQ(0, reported_);
-}
-
-TEST_F(SynchronizeException, UncaughtInTheWorkerBecomesFatalException) {
-  TLambdaThread thread(
-      [](TLambdaThread& self) { self.Synchronize([] { throw EConvertError("lost"); }); });
-  thread.WaitFor();
   EXPECT_EQ("lost", ExceptionMessage(thread.FatalException()));
   EXPECT_EQ(0, reported_);
 }
