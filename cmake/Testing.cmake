@@ -12,11 +12,13 @@ set(CMAKE_CROSSCOMPILING_EMULATOR
 # Where tests/fixtures builds the modem-line preload library of SERIAL tests.
 set(VEL_MODEMLINES_DIR ${CMAKE_BINARY_DIR}/modemlines)
 
-# vel_add_test(name SOURCES ... LIBS ... [WINDOWS] [SERIAL])
+# vel_add_test(name SOURCES ... LIBS ... [WINDOWS] [FOCUS] [SERIAL])
 #   WINDOWS: the test creates windows and needs the X display.
+#   FOCUS:   the test activates windows or moves the keyboard focus, which the
+#            whole display shares, so such tests run one at a time.
 #   SERIAL:  the test uses the virtual null-modem fixture.
 function(vel_add_test name)
-  cmake_parse_arguments(T "WINDOWS;SERIAL" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "WINDOWS;FOCUS;SERIAL" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} gmock gtest_main)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
@@ -33,6 +35,9 @@ function(vel_add_test name)
     target_link_libraries(${name} PRIVATE vel_peer_client)
   endif()
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" LABELS "${labels}" TIMEOUT 300)
+  if(T_FOCUS)
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK display_focus)
+  endif()
   if(T_SERIAL)
     # One port test at a time: with several processes opening freshly linked
     # ptys at once, Wine now and then refuses the first settings call.

@@ -1,6 +1,7 @@
 // Focus kept per form, and keys through the loop's pre-processing: tab
 // order, arrows, key preview, Enter without a Default button.
 #include "FormsTestSupport.h"
+#include "ThreadDialog.h"
 
 namespace {
 
@@ -80,7 +81,7 @@ TEST_F(FocusAndKeys, LeavingTheFormIsNoExitAndComingBackRestoresTheFocus) {
   ShowAndActivate(form_);
   EXPECT_EQ(form_->Box2->WindowHandle(), GetFocus());
   // A message box over the form.
-  TScript script({[] { PostMessageA(GetActiveWindow(), WM_COMMAND, IDOK, 0); }});
+  TScript script({[] { PostMessageA(FindThreadDialog(), WM_COMMAND, IDOK, 0); }});
   MessageBoxA(form_->Handle(), "text", "caption", MB_OK);
   HandlePending();
   EXPECT_EQ(form_->Box2->WindowHandle(), GetFocus());

@@ -1,6 +1,7 @@
 // Modal forms: the close protocol, disabled windows, loops that keep
 // serving timers and Synchronize, Default and Cancel buttons, accelerators.
 #include "FormsTestSupport.h"
+#include "ThreadDialog.h"
 
 #include "System.h"
 #include "Threads.h"
@@ -110,7 +111,7 @@ TEST_F(ModalForms, SynchronizeRunsInsideASystemMessageBox) {
   std::unique_ptr<TWorker> worker;
   HWND box = nullptr;
   TScript script({[&] {
-                    box = GetActiveWindow();
+                    box = FindThreadDialog();
                     worker = std::make_unique<TWorker>(
                         [&](TWorker& self) { self.Synchronize([&] { synced = true; }); });
                   },

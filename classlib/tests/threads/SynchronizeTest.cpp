@@ -1,4 +1,5 @@
 #include "Startup.h"
+#include "ThreadDialog.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -78,8 +79,9 @@ void SynchronizeInsideMessageBox(int(WINAPI* messageBox)(HWND, const Char*, cons
       ranOn = GetCurrentThreadId();
       HWND box = findWindow(nullptr, caption);
       boxUp = IsWindowVisible(box) != FALSE;
-      // Close whatever dialog is up, so that a failure does not hang the run.
-      PostMessageA(box ? box : FindWindowA("#32770", nullptr), WM_COMMAND, IDOK, 0);
+      // Close this thread's dialog whatever it is, so that a failure does not
+      // hang the run.
+      PostMessageA(FindThreadDialog(), WM_COMMAND, IDOK, 0);
     });
   });
   messageBox(nullptr, caption, caption, MB_OK);
