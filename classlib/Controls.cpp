@@ -643,12 +643,17 @@ void TControl::SetColor(TColor color) {
   Perform(CM_COLORCHANGED);
 }
 
-void TControl::SetParentColor(bool on) {
-  if (on == parentColor_)
+// A flag switched on takes the parent's value at once (the message handler).
+void TControl::SetParentFlag(bool& flag, bool on, UINT changedMessage) {
+  if (on == flag)
     return;
-  parentColor_ = on;
+  flag = on;
   if (parent_)
-    Perform(CM_PARENTCOLORCHANGED);
+    Perform(changedMessage);
+}
+
+void TControl::SetParentColor(bool on) {
+  SetParentFlag(parentColor_, on, CM_PARENTCOLORCHANGED);
 }
 
 void TControl::FontChanged(TObject*) {
@@ -657,11 +662,7 @@ void TControl::FontChanged(TObject*) {
 }
 
 void TControl::SetParentFont(bool on) {
-  if (on == parentFont_)
-    return;
-  parentFont_ = on;
-  if (parent_)
-    Perform(CM_PARENTFONTCHANGED);
+  SetParentFlag(parentFont_, on, CM_PARENTFONTCHANGED);
 }
 
 void TControl::CMParentFontChanged(TMessage&) {
@@ -687,11 +688,7 @@ void TControl::SetShowHint(bool on) {
 }
 
 void TControl::SetParentShowHint(bool on) {
-  if (on == parentShowHint_)
-    return;
-  parentShowHint_ = on;
-  if (parent_)
-    Perform(CM_PARENTSHOWHINTCHANGED);
+  SetParentFlag(parentShowHint_, on, CM_PARENTSHOWHINTCHANGED);
 }
 
 void TControl::CMParentShowHintChanged(TMessage&) {

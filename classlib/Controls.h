@@ -377,6 +377,7 @@ class TControl : public TComponent {
 
   void FontChanged(TObject* sender);
   void ConstraintsChanged(TObject* sender);
+  void SetParentFlag(bool& flag, bool on, UINT changedMessage);
 
   // Bounds changed by layout, not by the user: anchors are not re-recorded.
   void SetBoundsFromLayout(const TRect& r);

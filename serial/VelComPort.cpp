@@ -214,24 +214,15 @@ void TVelCustomSerialPort::SetUserBaudRate(int value) {
 }
 
 void TVelCustomSerialPort::SetDatabits(TVelDatabits value) {
-  if (value == databits_)
-    return;
-  databits_ = value;
-  UpdateDCB();
+  SetDCBSetting(databits_, value);
 }
 
 void TVelCustomSerialPort::SetParity(TVelParity value) {
-  if (value == parity_)
-    return;
-  parity_ = value;
-  UpdateDCB();
+  SetDCBSetting(parity_, value);
 }
 
 void TVelCustomSerialPort::SetStopbits(TVelStopbits value) {
-  if (value == stopbits_)
-    return;
-  stopbits_ = value;
-  UpdateDCB();
+  SetDCBSetting(stopbits_, value);
 }
 
 void TVelCustomSerialPort::SetFlowControl(TVelFlowControl value) {
@@ -243,10 +234,7 @@ void TVelCustomSerialPort::SetFlowControl(TVelFlowControl value) {
 }
 
 void TVelCustomSerialPort::SetOptions(TVelComOptions value) {
-  if (value == options_)
-    return;
-  options_ = value;
-  UpdateDCB();
+  SetDCBSetting(options_, value);
 }
 
 void TVelCustomSerialPort::SetDTR(bool value) {
@@ -284,17 +272,11 @@ void TVelCustomSerialPort::SetOutBufSize(int value) {
 }
 
 void TVelCustomSerialPort::SetXOnChar(char value) {
-  if (value == xOnChar_)
-    return;
-  xOnChar_ = value;
-  UpdateDCB();
+  SetDCBSetting(xOnChar_, value);
 }
 
 void TVelCustomSerialPort::SetXOffChar(char value) {
-  if (value == xOffChar_)
-    return;
-  xOffChar_ = value;
-  UpdateDCB();
+  SetDCBSetting(xOffChar_, value);
 }
 
 void TVelCustomSerialPort::SetXOnLim(uint16_t value) {

@@ -152,6 +152,14 @@ class TVelCustomSerialPort : public TVelDataDispConnComponent {
   void PushSettings();
   void CalcFlowLimits();
   void SetLine(bool& field, bool value, DWORD setFunction, DWORD clearFunction);
+  // Stores a line setting that only the DCB carries, and rebuilds it.
+  template <typename T>
+  void SetDCBSetting(T& field, T value) {
+    if (value == field)
+      return;
+    field = value;
+    UpdateDCB();
+  }
   void ReleaseEventThread();
 
   void CoreEvent(TObject* sender, TVelCoreEvent kind, DWORD data, const std::exception_ptr& error);
