@@ -301,6 +301,11 @@ class TCanvas : public TPersistent {
   TColor Pixels(int x, int y);
   void SetPixels(int x, int y, TColor color);
 
+  // Around every drawing operation; public so that drawing routines outside
+  // the canvas report their changes too.
+  virtual void Changing();
+  virtual void Changed();
+
   TNotifyEvent OnChanging;
   TNotifyEvent OnChange;
 
@@ -315,10 +320,6 @@ class TCanvas : public TPersistent {
   void RequireFont();
   void RequireBrush();
   void RequirePen();
-
-  // Around every drawing operation.
-  virtual void Changing();
-  virtual void Changed();
 
  private:
   void FontChanged(TObject*) { fontColorValid_ = false; }
