@@ -227,6 +227,8 @@ void SetCaptureControl(TControl* control) {
 
 VEL_ENUM_TYPE_IMPL(TAlign, "alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient")
 VEL_ENUM_TYPE_IMPL(TAnchorKind, "akLeft", "akTop", "akRight", "akBottom")
+VEL_ENUM_TYPE_IMPL(TFormBorderStyle, "bsNone", "bsSingle", "bsSizeable", "bsDialog", "bsToolWindow",
+                   "bsSizeToolWin")
 
 TShiftState KeysToShiftState(WORD keys) {
   TShiftState s;

@@ -86,6 +86,14 @@ using TShiftState = TSet<TShiftStateFlag>;
 VEL_ENUM_TYPE(TAlign);
 VEL_ENUM_TYPE(TAnchorKind);
 
+// A form's frame. Bordered controls (edits, the terminal, rich edits) use the
+// first two values as TBorderStyle: one enumeration keeps the names bsNone
+// and bsSingle that form data uses for both; a control takes every value but
+// bsNone as a single border.
+enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+using TBorderStyle = TFormBorderStyle;
+VEL_ENUM_TYPE(TFormBorderStyle);
+
 enum TControlStyleFlag {
   csCaptureMouse,     // SetCapture on a left press
   csClickEvents,      // Click on a release after a press inside

@@ -121,12 +121,25 @@ std::string ShortCutToText(TShortCut shortCut) {
     return key;
   std::string text;
   if (shortCut & scShift)
-    text += "Shift+";
+    text += kShiftKeyText;
   if (shortCut & scCtrl)
-    text += "Ctrl+";
+    text += kCtrlKeyText;
   if (shortCut & scAlt)
-    text += "Alt+";
+    text += kAltKeyText;
   return text + key;
+}
+
+TShortCut ShortCut(WORD key, TShiftState shift) {
+  if (key > 0xFF)
+    return 0;
+  TShortCut shortCut = key;
+  if (shift.Contains(ssShift))
+    shortCut |= scShift;
+  if (shift.Contains(ssCtrl))
+    shortCut |= scCtrl;
+  if (shift.Contains(ssAlt))
+    shortCut |= scAlt;
+  return shortCut;
 }
 
 // ---- THintWindow ---------------------------------------------------------------------
@@ -207,8 +220,6 @@ TRect THintWindow::CalcHintRect(int maxWidth, const std::string& hint, void*) {
 
 // ---- TCustomForm ---------------------------------------------------------------------
 
-VEL_ENUM_TYPE_IMPL(TFormBorderStyle, "bsNone", "bsSingle", "bsSizeable", "bsDialog", "bsToolWindow",
-                   "bsSizeToolWin")
 VEL_ENUM_TYPE_IMPL(TBorderIcon, "biSystemMenu", "biMinimize", "biMaximize", "biHelp")
 VEL_ENUM_TYPE_IMPL(TPosition, "poDesigned", "poDefault", "poScreenCenter", "poMainFormCenter")
 VEL_ENUM_TYPE_IMPL(TWindowState, "wsNormal", "wsMinimized", "wsMaximized")

@@ -38,13 +38,11 @@ void PumpFor(DWORD ms);
 
 // ---- Small types -------------------------------------------------------------------
 
-enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 enum TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
 using TBorderIcons = TSet<TBorderIcon>;
 enum TPosition { poDesigned, poDefault, poScreenCenter, poMainFormCenter };
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
-VEL_ENUM_TYPE(TFormBorderStyle);
 VEL_ENUM_TYPE(TBorderIcon);
 VEL_ENUM_TYPE(TPosition);
 VEL_ENUM_TYPE(TWindowState);
@@ -63,9 +61,16 @@ constexpr TModalResult mrNo = IDNO;
 constexpr TShortCut scShift = 0x2000;
 constexpr TShortCut scCtrl = 0x4000;
 constexpr TShortCut scAlt = 0x8000;
+// The modifier names ShortCutToText puts before the key's name.
+constexpr char kShiftKeyText[] = "Shift+";
+constexpr char kCtrlKeyText[] = "Ctrl+";
+constexpr char kAltKeyText[] = "Alt+";
 // "Shift+Ctrl+S": the modifiers in this order, then the key's name; empty
 // for a key without a name. Hints and menus show shortcuts this way.
 std::string ShortCutToText(TShortCut shortCut);
+// The shortcut of a virtual key with Shift, Ctrl and Alt of shift (the mouse
+// buttons are ignored); 0 for a key beyond the low byte.
+TShortCut ShortCut(WORD key, TShiftState shift);
 
 using TCloseEvent = TClosure<void(TObject* sender, TCloseAction& action)>;
 using TCloseQueryEvent = TClosure<void(TObject* sender, bool& canClose)>;

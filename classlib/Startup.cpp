@@ -47,6 +47,13 @@ void StartCommonControls() {
 
 // Stops the started modules, last first; a failing one does not keep the
 // others running.
+// Every class of the library that form data may name, registered for
+// FindClass. Each module exposes its own RegisterXxxClasses(); one line here
+// per module.
+void RegisterLibraryClasses() {
+  RegisterActionClasses();
+}
+
 void StopModules() {
   while (modulesStarted > 0) {
     const TModule& module = Modules()[--modulesStarted];
@@ -79,8 +86,7 @@ void Startup() {
   if (applicationTitle.empty())
     applicationTitle = ModuleTitle();
   InitApplication();
-  // The library's own classes that form data may name.
-  RegisterActionClasses();
+  RegisterLibraryClasses();
   started = true;
   try {
     for (const TModule& module : Modules()) {
