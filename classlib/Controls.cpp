@@ -229,6 +229,7 @@ VEL_ENUM_TYPE_IMPL(TAlign, "alNone", "alTop", "alBottom", "alLeft", "alRight", "
 VEL_ENUM_TYPE_IMPL(TAnchorKind, "akLeft", "akTop", "akRight", "akBottom")
 VEL_ENUM_TYPE_IMPL(TFormBorderStyle, "bsNone", "bsSingle", "bsSizeable", "bsDialog", "bsToolWindow",
                    "bsSizeToolWin")
+VEL_ENUM_TYPE_IMPL(TAlignment, "taLeftJustify", "taRightJustify", "taCenter")
 
 TShiftState KeysToShiftState(WORD keys) {
   TShiftState s;

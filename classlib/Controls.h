@@ -94,6 +94,10 @@ enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bs
 using TBorderStyle = TFormBorderStyle;
 VEL_ENUM_TYPE(TFormBorderStyle);
 
+// Horizontal placement of a caption or text (labels, panels, status panels).
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+VEL_ENUM_TYPE(TAlignment);
+
 enum TControlStyleFlag {
   csCaptureMouse,     // SetCapture on a left press
   csClickEvents,      // Click on a release after a press inside
