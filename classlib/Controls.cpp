@@ -277,6 +277,21 @@ std::string GetLongHint(const std::string& hint) {
   return bar == std::string::npos ? hint : hint.substr(bar + 1);
 }
 
+bool IsAccel(WORD charCode, const std::string& caption) {
+  for (size_t i = 0; i + 1 < caption.size(); ++i) {
+    if (caption[i] != '&')
+      continue;
+    if (caption[i + 1] == '&') {
+      ++i;
+      continue;
+    }
+    char pair[3] = {caption[i + 1], static_cast<char>(charCode), '\0'};
+    CharUpperBuffA(pair, 2);
+    return charCode < 256 && pair[0] == pair[1];
+  }
+  return false;
+}
+
 namespace {
 
 bool IsWindowed(const TControl* c) {

@@ -125,6 +125,10 @@ TShiftState KeyboardStateToShiftState();        // GetKeyState of Shift, Ctrl, A
 std::string GetShortHint(const std::string& hint);
 std::string GetLongHint(const std::string& hint);
 
+// Whether charCode is the accelerator of caption: the character after a single
+// '&', in either letter case ("&&" stands for a plain ampersand).
+bool IsAccel(WORD charCode, const std::string& caption);
+
 using TMouseEvent =
     TClosure<void(TObject* sender, TMouseButton button, TShiftState shift, int x, int y)>;
 using TMouseMoveEvent = TClosure<void(TObject* sender, TShiftState shift, int x, int y)>;
@@ -296,6 +300,9 @@ class TControl : public TComponent {
   TComponent* PopupMenu() const { return popupMenu_; }
   void SetPopupMenu(TComponent* menu);
   void SetName(const std::string& name) override;
+  // Whether charCode is this control's accelerator (CM_DIALOGCHAR of
+  // captioned controls); the wide layer matches its wide caption instead.
+  virtual bool IsAccelChar(WORD charCode) { return IsAccel(charCode, Caption()); }
 
   TControlStyle ControlStyle() const { return controlStyle_; }
   void SetControlStyle(TControlStyle style) { controlStyle_ = style; }
