@@ -277,6 +277,20 @@ std::string GetLongHint(const std::string& hint) {
   return bar == std::string::npos ? hint : hint.substr(bar + 1);
 }
 
+TOwnerDrawState OwnerDrawStateOf(UINT itemState) {
+  static const std::pair<UINT, TOwnerDrawStateFlag> flags[] = {
+      {ODS_SELECTED, odSelected}, {ODS_GRAYED, odGrayed},   {ODS_DISABLED, odDisabled},
+      {ODS_CHECKED, odChecked},   {ODS_FOCUS, odFocused},   {ODS_DEFAULT, odDefault},
+      {ODS_HOTLIGHT, odHotLight}, {ODS_NOACCEL, odNoAccel}, {ODS_COMBOBOXEDIT, odComboBoxEdit},
+  };
+  TOwnerDrawState state;
+  for (const auto& f : flags) {
+    if (itemState & f.first)
+      state.Include(f.second);
+  }
+  return state;
+}
+
 bool IsAccel(WORD charCode, const std::string& caption) {
   for (size_t i = 0; i + 1 < caption.size(); ++i) {
     if (caption[i] != '&')

@@ -98,6 +98,22 @@ VEL_ENUM_TYPE(TFormBorderStyle);
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 VEL_ENUM_TYPE(TAlignment);
 
+// What an owner-drawn item (combo box, status panel, menu) is to look like,
+// from the ODS_ flags of its DRAWITEMSTRUCT.
+enum TOwnerDrawStateFlag {
+  odSelected,
+  odGrayed,
+  odDisabled,
+  odChecked,
+  odFocused,
+  odDefault,
+  odHotLight,
+  odNoAccel,
+  odComboBoxEdit,
+};
+using TOwnerDrawState = TSet<TOwnerDrawStateFlag>;
+TOwnerDrawState OwnerDrawStateOf(UINT itemState);
+
 enum TControlStyleFlag {
   csCaptureMouse,     // SetCapture on a left press
   csClickEvents,      // Click on a release after a press inside
