@@ -12,181 +12,15 @@
 #include <memory>
 #include <new>
 
-// ---- Window procedure instances ------------------------------------------------------
+// ---- Seams and mouse capture ------------------------------------------------------
 
 namespace {
 
-// One instance: "pop ecx; push <self>; push ecx; jmp StdWndProc" in front of
-// its method, so the window procedure gets the instance as an extra first
-// argument and, being stdcall, pops it with the others.
-#pragma pack(push, 1)
-struct TInstance {
-  uint8_t popEcx;
-  uint8_t pushImm;
-  TInstance* self;
-  uint8_t pushEcx;
-  uint8_t jmp;
-  int32_t target;
-  uint8_t pad[4];
-  TWndMethod method;
-  TInstance* nextFree;
-};
-#pragma pack(pop)
-
-LRESULT WINAPI StdWndProc(TInstance* instance, HWND, UINT msg, WPARAM wParam, LPARAM lParam) {
-  TMessage m{msg, wParam, lParam, 0};
-  Guard(nullptr, [&] { instance->method(m); });
-  return m.Result;
-}
-
-// Executable pages carved into instances; freed instances are reused. The
-// pages stay until the process ends: a window may call its procedure late.
-class TInstancePool {
- public:
-  ~TInstancePool() {
-    for (void* page : pages_)
-      VirtualFree(page, 0, MEM_RELEASE);
-  }
-
-  TInstance* Take() {
-    if (!free_)
-      AddPage();
-    TInstance* instance = free_;
-    free_ = instance->nextFree;
-    return instance;
-  }
-  void Give(TInstance* instance) {
-    instance->method = nullptr;
-    instance->nextFree = free_;
-    free_ = instance;
-  }
-
- private:
-  static constexpr size_t kPageSize = 4096;
-  void AddPage() {
-    void* page = VirtualAlloc(nullptr, kPageSize, MEM_COMMIT, PAGE_EXECUTE_READWRITE);
-    if (!page)
-      RaiseLastOSError();
-    pages_.push_back(page);
-    auto* first = static_cast<TInstance*>(page);
-    for (size_t i = 0; i < kPageSize / sizeof(TInstance); ++i) {
-      new (&first[i]) TInstance{};
-      Give(&first[i]);
-    }
-  }
-
-  std::vector<void*> pages_;
-  TInstance* free_ = nullptr;
-};
-
-TInstancePool& InstancePool() {
-  static TInstancePool pool;
-  return pool;
-}
-
-}  // namespace
-
-WNDPROC MakeObjectInstance(const TWndMethod& method) {
-  TInstance* instance = InstancePool().Take();
-  instance->popEcx = 0x59;
-  instance->pushImm = 0x68;
-  instance->self = instance;
-  instance->pushEcx = 0x51;
-  instance->jmp = 0xE9;
-  const auto next = reinterpret_cast<intptr_t>(&instance->target) + sizeof(instance->target);
-  instance->target = static_cast<int32_t>(reinterpret_cast<intptr_t>(&StdWndProc) - next);
-  instance->method = method;
-  FlushInstructionCache(GetCurrentProcess(), instance, sizeof(TInstance));
-  return reinterpret_cast<WNDPROC>(instance);
-}
-
-void FreeObjectInstance(WNDPROC instance) {
-  if (instance)
-    InstancePool().Give(reinterpret_cast<TInstance*>(instance));
-}
-
-// ---- Atoms, window map, creation ----------------------------------------------------
-
-namespace {
-
-ATOM windowAtom = 0;
-ATOM controlAtom = 0;
-TWinControl* creationControl = nullptr;
-bool newStyleControls = true;
 IApplicationSite* applicationSite = nullptr;
 TPopupMenuHook popupMenuHook = nullptr;
 TControl* captureControl = nullptr;
 
-ATOM AddAtom(const std::string& name) {
-  const ATOM atom = GlobalAddAtomA(name.c_str());
-  if (!atom)
-    RaiseLastOSError();
-  return atom;
-}
-
-const char* AtomName(ATOM atom) {
-  return MAKEINTATOM(atom);
-}
-
 }  // namespace
-
-ATOM WindowAtom() {
-  return windowAtom;
-}
-ATOM ControlAtom() {
-  return controlAtom;
-}
-
-void InitControls() {
-  windowAtom = AddAtom(Format("%s%.8X", kWindowAtomPrefix, GetCurrentProcessId()));
-  controlAtom = AddAtom(
-      Format("ControlOfs%.8X%.8X", reinterpret_cast<uintptr_t>(HInstance()), GetCurrentThreadId()));
-}
-
-void DoneControls() {
-  if (controlAtom)
-    GlobalDeleteAtom(controlAtom);
-  if (windowAtom)
-    GlobalDeleteAtom(windowAtom);
-  controlAtom = windowAtom = 0;
-}
-
-TWinControl* FindControl(HWND window) {
-  DWORD pid = 0;
-  if (!window || !controlAtom || !GetWindowThreadProcessId(window, &pid) ||
-      pid != GetCurrentProcessId())
-    return nullptr;
-  return static_cast<TWinControl*>(GetPropA(window, AtomName(controlAtom)));
-}
-
-TWinControl* CreationControl() {
-  return creationControl;
-}
-void SetCreationControl(TWinControl* control) {
-  creationControl = control;
-}
-
-LRESULT CALLBACK InitWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-  TWinControl* control = creationControl;
-  if (!control)
-    return DefWindowProcA(window, msg, wParam, lParam);
-  control->SetWindowHandle(window);
-  const WNDPROC instance = control->ObjectInstance();
-  SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(instance));
-  if ((GetWindowLongA(window, GWL_STYLE) & WS_CHILD) && GetWindowLongA(window, GWL_ID) == 0)
-    SetWindowLongPtrA(window, GWLP_ID, reinterpret_cast<LONG_PTR>(window));
-  SetPropA(window, AtomName(controlAtom), control);
-  SetPropA(window, AtomName(windowAtom), control);
-  creationControl = nullptr;
-  return CallWindowProcA(instance, window, msg, wParam, lParam);
-}
-
-bool NewStyleControls() {
-  return newStyleControls;
-}
-void SetNewStyleControls(bool on) {
-  newStyleControls = on;
-}
 
 void SetApplicationSite(IApplicationSite* site) {
   applicationSite = site;
@@ -322,18 +156,6 @@ template <typename T>
 void EraseValue(std::vector<T*>& list, const T* value) {
   list.erase(std::remove(list.begin(), list.end(), value), list.end());
 }
-
-// Sets a canvas's DC for the length of a scope, whatever happens inside.
-class TCanvasDC {
- public:
-  TCanvasDC(TCanvas* canvas, HDC dc) : canvas_(canvas) { canvas_->SetHandle(dc); }
-  ~TCanvasDC() { canvas_->SetHandle(nullptr); }
-  TCanvasDC(const TCanvasDC&) = delete;
-  TCanvasDC& operator=(const TCanvasDC&) = delete;
-
- private:
-  TCanvas* canvas_;
-};
 
 class TSavedDC {
  public:
@@ -1356,7 +1178,7 @@ void TWinControl::CreateWnd() {
   defWndProc_ = params.WindowClass.lpfnWndProc;
   RegisterControlClass(params);
   {
-    const TScopedValue<TWinControl*> creating(creationControl, this);
+    const TCreationScope creating(this);
     CreateWindowHandle(params);
   }
   if (!handle_)
@@ -1685,107 +1507,6 @@ void TWinControl::BrushColorChanged() {
   brush_->SetColor(Color());
 }
 
-// Focus.
-
-TWinControl* TWinControl::ParentFormControl() const {
-  auto* top = const_cast<TWinControl*>(this);
-  while (top->parent_)
-    top = top->parent_;
-  return dynamic_cast<IFormSite*>(top) ? top : nullptr;
-}
-
-IFormSite* TWinControl::ParentFormSite() const {
-  return dynamic_cast<IFormSite*>(ParentFormControl());
-}
-
-bool TWinControl::CanFocus() const {
-  for (const TWinControl* c = this; c; c = c->parent_) {
-    if (!c->Visible() || !c->Enabled())
-      return false;
-  }
-  return true;
-}
-
-void TWinControl::SetFocus() {
-  if (!CanFocus())
-    throw EInvalidOperation("Cannot focus a disabled or invisible window");
-  ::SetFocus(Handle());
-}
-
-bool TWinControl::Focused() const {
-  return handle_ && GetFocus() == handle_;
-}
-
-void TWinControl::SetTabStop(bool on) {
-  if (on == tabStop_)
-    return;
-  tabStop_ = on;
-  Perform(CM_TABSTOPCHANGED);
-}
-
-int TWinControl::TabOrder() const {
-  if (pendingTabOrder_ >= 0)
-    return pendingTabOrder_;
-  if (!parent_)
-    return -1;
-  const auto& list = parent_->tabList_;
-  const auto it = std::find(list.begin(), list.end(), this);
-  return it == list.end() ? -1 : static_cast<int>(it - list.begin());
-}
-
-void TWinControl::SetTabOrder(int order) {
-  if (ComponentState().Contains(csLoading)) {
-    pendingTabOrder_ = order;
-    return;
-  }
-  ApplyTabOrder(order);
-}
-
-void TWinControl::ApplyTabOrder(int order) {
-  if (!parent_)
-    return;
-  auto& list = parent_->tabList_;
-  const int count = static_cast<int>(list.size());
-  order = std::max(0, std::min(order, count - 1));
-  if (order == TabOrder())
-    return;
-  EraseValue(list, this);
-  list.insert(list.begin() + order, this);
-}
-
-void TWinControl::GetTabOrderList(std::vector<TWinControl*>& list) const {
-  for (TWinControl* child : tabList_) {
-    list.push_back(child);
-    child->GetTabOrderList(list);
-  }
-}
-
-TWinControl* TWinControl::FindNextControl(TWinControl* current, bool goForward, bool checkTabStop,
-                                          bool checkParent) const {
-  std::vector<TWinControl*> list;
-  GetTabOrderList(list);
-  const int count = static_cast<int>(list.size());
-  if (count == 0)
-    return nullptr;
-  const auto found = std::find(list.begin(), list.end(), current);
-  int start =
-      found == list.end() ? (goForward ? count - 1 : 0) : static_cast<int>(found - list.begin());
-  int i = start;
-  do {
-    i = goForward ? (i + 1) % count : (i + count - 1) % count;
-    TWinControl* c = list[i];
-    if (c != current && (!checkTabStop || c->tabStop_) && (!checkParent || c->parent_ == this) &&
-        c->CanFocus())
-      return c;
-  } while (i != start);
-  return nullptr;
-}
-
-void TWinControl::SelectNext(TWinControl* current, bool goForward, bool checkTabStop) {
-  if (TWinControl* next = FindNextControl(current, goForward, checkTabStop, !checkTabStop))
-    next->SetFocus();
-}
-
 bool TWinControl::ExecuteAction(TBasicAction* action) {
   if (TControl::ExecuteAction(action))
     return true;
@@ -1913,13 +1634,6 @@ void TWinControl::CNChar(TMessage& m) {
       form->Perform(CM_DIALOGCHAR, m.WParam, m.LParam) != 0)
     return;
   m.Result = 0;
-}
-
-void TWinControl::HandleSetFocus(TMessage& m) {
-  IFormSite* site = ParentFormSite();
-  if (site && !site->SetFocusedControl(this))
-    return;
-  DefaultHandler(m);
 }
 
 // Mouse and cursor.
@@ -2168,8 +1882,7 @@ void TWinControl::Dispatch(TMessage& m) {
       break;
     case WM_NCDESTROY:
       DefaultHandler(m);
-      RemovePropA(handle_, AtomName(controlAtom));
-      RemovePropA(handle_, AtomName(windowAtom));
+      RemoveControlProps(handle_);
       handle_ = nullptr;
       showing_ = false;
       break;
@@ -2260,87 +1973,4 @@ void TWinControl::Repaint() {
     return;
   Invalidate();
   Update();
-}
-
-// ---- TControlCanvas ----------------------------------------------------------------------
-
-VEL_CLASS_IMPL(TControlCanvas, TCanvas)
-
-TControlCanvas::~TControlCanvas() {
-  ReleaseHandle();
-}
-
-void TControlCanvas::SetControl(TControl* control) {
-  if (control == control_)
-    return;
-  ReleaseHandle();
-  control_ = control;
-}
-
-HDC TControlCanvas::CreateHandle() {
-  if (!control_)
-    return nullptr;
-  auto* windowed = dynamic_cast<TWinControl*>(control_);
-  TWinControl* host = windowed ? windowed : control_->Parent();
-  if (!host || !host->HandleAllocated())
-    return nullptr;
-  window_ = host->WindowHandle();
-  HDC dc = GetDCEx(window_, nullptr, DCX_CACHE | DCX_CLIPSIBLINGS);
-  if (!dc)
-    return nullptr;
-  if (!windowed) {
-    SetWindowOrgEx(dc, -control_->Left(), -control_->Top(), nullptr);
-    IntersectClipRect(dc, 0, 0, control_->Width(), control_->Height());
-  }
-  return dc;
-}
-
-void TControlCanvas::FreeHandle(HDC dc) {
-  ReleaseDC(window_, dc);
-  window_ = nullptr;
-}
-
-// ---- TGraphicControl ---------------------------------------------------------------------
-
-VEL_COMPONENT_IMPL(TGraphicControl, TControl)
-
-TGraphicControl::TGraphicControl(TComponent* owner) : TControl(owner), canvas_(new TControlCanvas) {
-  canvas_->SetControl(this);
-}
-
-void TGraphicControl::Dispatch(TMessage& m) {
-  if (m.Msg != WM_PAINT || !m.WParam) {
-    TControl::Dispatch(m);
-    return;
-  }
-  const TCanvasDC dc(canvas_.get(), reinterpret_cast<HDC>(m.WParam));
-  Paint();
-  m.Result = 0;
-}
-
-// ---- TCustomControl ------------------------------------------------------------------------
-
-VEL_COMPONENT_IMPL(TCustomControl, TWinControl)
-
-TCustomControl::TCustomControl(TComponent* owner)
-    : TWinControl(owner), canvas_(new TControlCanvas) {
-  canvas_->SetControl(this);
-}
-
-void TCustomControl::Dispatch(TMessage& m) {
-  if (m.Msg == WM_PAINT || m.Msg == WM_PRINTCLIENT) {
-    PaintHandler(m);
-    return;
-  }
-  TWinControl::Dispatch(m);
-}
-
-void TCustomControl::PaintWindow(HDC dc) {
-  const TCanvasDC canvasDC(canvas_.get(), dc);
-  Paint();
-}
-
-void TCustomControl::DestroyWnd() {
-  canvas_->ReleaseHandle();
-  TWinControl::DestroyWnd();
 }

@@ -23,8 +23,12 @@
 #pragma once
 
 #include "Classes.h"
+#include "ControlAtoms.h"
+#include "ControlCanvas.h"
+#include "ControlFocus.h"
 #include "Graphics.h"
 #include "Messages.h"
+#include "ObjectInstance.h"
 #include "Screen.h"
 #include "Startup.h"
 #include "TypInfo.h"
@@ -39,41 +43,6 @@ class TControl;
 class TWinControl;
 class TControlActionLink;
 class TBasicAction;
-
-// ---- Window procedure instances ------------------------------------------------------
-
-// A callable Win32 window procedure that runs method with the message. Freed
-// with FreeObjectInstance; exceptions never leave it.
-WNDPROC MakeObjectInstance(const TWndMethod& method);
-void FreeObjectInstance(WNDPROC instance);  // nullptr is ignored
-
-// ---- Atoms and the window-to-control map ------------------------------------------
-
-// The window atom's name is this prefix followed by the process id as "%.8X";
-// the control atom's is "ControlOfs%.8X%.8X" with HInstance() and the main
-// thread id. Every window of a control carries the control under both.
-constexpr char kWindowAtomPrefix[] = "VelClassLib";
-ATOM WindowAtom();
-ATOM ControlAtom();
-// Made and deleted by classlib::Startup()/Shutdown().
-void InitControls();
-void DoneControls();
-
-// The control of a window of this process; nullptr for any other window.
-TWinControl* FindControl(HWND window);
-
-// The control whose window CreateWnd is creating right now; the initial
-// window procedure takes it and clears it.
-TWinControl* CreationControl();
-void SetCreationControl(TWinControl* control);
-
-// Where a new window's first message goes: makes it the control's window
-// (handle, window procedure, id, props), then forwards the message.
-LRESULT CALLBACK InitWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
-
-// Whether controls draw the 3-D edges of newer systems (true from start-up).
-bool NewStyleControls();
-void SetNewStyleControls(bool on);
 
 // ---- Small types -----------------------------------------------------------------------
 
@@ -622,24 +591,6 @@ class TWinControl : public TControl {
 };
 
 // ---- Canvases and painted controls ------------------------------------------------------
-
-// Draws on a control: its window's DC, or for a windowless control the
-// parent's, moved to the control's origin and clipped to it.
-class TControlCanvas : public TCanvas {
-  VEL_CLASS(TControlCanvas, TCanvas)
- public:
-  ~TControlCanvas() override;
-  TControl* Control() const { return control_; }
-  void SetControl(TControl* control);
-
- protected:
-  HDC CreateHandle() override;
-  void FreeHandle(HDC dc) override;
-
- private:
-  TControl* control_ = nullptr;
-  HWND window_ = nullptr;  // the window the DC came from
-};
 
 // A windowless control that paints on its parent's window.
 class TGraphicControl : public TControl {
