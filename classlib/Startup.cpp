@@ -3,6 +3,7 @@
 #include "ActnList.h"
 #include "Controls.h"
 #include "Forms.h"
+#include "ImgList.h"
 #include "System.h"
 #include "Threads.h"
 
@@ -52,6 +53,7 @@ void StartCommonControls() {
 // per module.
 void RegisterLibraryClasses() {
   RegisterActionClasses();
+  RegisterImageListClasses();
 }
 
 void StopModules() {
