@@ -19,6 +19,53 @@ IFormSite* FormSiteOf(const TControl* control) {
   return dynamic_cast<IFormSite*>(FormControlOf(control));
 }
 
+void ControlLeavingForm(TControl* control) {
+  if (IFormSite* site = FormSiteOf(control))
+    site->ControlLeaving(control);
+}
+
+// ---- Windows going away ------------------------------------------------------------------
+
+namespace {
+
+int windowDestructions = 0;  // main thread only, as every window of a control
+
+}  // namespace
+
+bool DestroyingWindows() {
+  return windowDestructions > 0;
+}
+
+TWindowDestruction::TWindowDestruction() {
+  ++windowDestructions;
+}
+
+TWindowDestruction::~TWindowDestruction() {
+  --windowDestructions;
+}
+
+TWinControl* FocusedControlWithin(TWinControl* root) {
+  if (!root || !root->HandleAllocated())
+    return nullptr;
+  const HWND focus = GetFocus();
+  if (!focus || (focus != root->WindowHandle() && !IsChild(root->WindowHandle(), focus)))
+    return nullptr;
+  for (HWND window = focus; window; window = GetParent(window)) {
+    TWinControl* control = FindControl(window);
+    if (control && root->ContainsControl(control))
+      return control;
+  }
+  return nullptr;
+}
+
+void RestoreFocusTo(TWinControl* control) {
+  if (control && control->HandleAllocated() && !control->Focused() &&
+      !IsChild(control->WindowHandle(), GetFocus()))
+    ::SetFocus(control->WindowHandle());
+}
+
+// ---- TWinControl's focus -------------------------------------------------------------------
+
 TWinControl* TWinControl::ParentFormControl() const {
   return FormControlOf(this);
 }
@@ -46,7 +93,7 @@ bool TWinControl::Focused() const {
 }
 
 void TWinControl::HandleSetFocus(TMessage& m) {
-  IFormSite* site = ParentFormSite();
+  IFormSite* site = DestroyingWindows() ? nullptr : ParentFormSite();
   if (site && !site->SetFocusedControl(this))
     return;
   DefaultHandler(m);

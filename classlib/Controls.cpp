@@ -297,6 +297,7 @@ TWndMethod TControl::OwnWindowProc() {
 void TControl::BeforeDestruction() {
   if (!ComponentState().Contains(csDestroying))
     Destroying();
+  ControlLeavingForm(this);
   if (applicationSite)
     applicationSite->ControlDestroyed(this);
   if (captureControl == this)
@@ -1044,6 +1045,7 @@ void TWinControl::InsertControl(TControl* control) {
 void TWinControl::RemoveControl(TControl* control) {
   if (control->parent_ != this)
     return;
+  ControlLeavingForm(control);
   Perform(CM_CONTROLCHANGE, reinterpret_cast<WPARAM>(control), 0);
   if (auto* windowed = dynamic_cast<TWinControl*>(control)) {
     windowed->DestroyHandle();
@@ -1224,6 +1226,7 @@ void TWinControl::SetZOrderPosition() {
 void TWinControl::DestroyHandle() {
   if (!handle_)
     return;
+  const TWindowDestruction destruction;
   for (TWinControl* child : tabList_)
     child->DestroyHandle();
   DestroyWnd();
@@ -1250,14 +1253,13 @@ void TWinControl::DestroyWindowHandle() {
 void TWinControl::RecreateWnd() {
   if (!handle_)
     return;
-  const bool hadFocus = Focused();
+  TWinControl* const focused = FocusedControlWithin(this);
   {
     const TControlStateScope state(this, csRecreating);
     DestroyHandle();
     UpdateControlState();
   }
-  if (hadFocus && handle_)
-    ::SetFocus(handle_);
+  RestoreFocusTo(focused);
 }
 
 void TWinControl::MainWndProc(TMessage& message) {

@@ -179,6 +179,10 @@ class IFormSite {
   virtual bool SetFocusedControl(TWinControl* control) = 0;
   // The form's key events run before the control's.
   virtual bool KeyPreview() const = 0;
+  // Before control leaves the form (un-parented or destroyed, its parent
+  // link still set): the form forgets its active and focused control when
+  // it is control or lies inside it.
+  virtual void ControlLeaving(TControl* control) = 0;
 
  protected:
   ~IFormSite() = default;

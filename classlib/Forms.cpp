@@ -626,7 +626,7 @@ void TCustomForm::SetActiveControl(TWinControl* control) {
 }
 
 bool TCustomForm::SetFocusedControl(TWinControl* control) {
-  if (ComponentState().Contains(csDestroying))
+  if (ComponentState().Contains(csDestroying) || control->ComponentState().Contains(csDestroying))
     return true;
   if (Screen())
     Screen()->SetActiveForm(this);
@@ -683,10 +683,23 @@ void TCustomForm::Activated(TMessage& m) {
     event(this);
 }
 
-void TCustomForm::ControlDestroyed(TControl* control) {
-  if (activeControl_ == control)
+namespace {
+
+// Whether inner is outer or lies inside it.
+bool IsOrInside(const TControl* inner, const TControl* outer) {
+  for (; inner; inner = inner->Parent()) {
+    if (inner == outer)
+      return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+void TCustomForm::ControlLeaving(TControl* control) {
+  if (IsOrInside(activeControl_, control))
     activeControl_ = nullptr;
-  if (focusedControl_ == control)
+  if (IsOrInside(focusedControl_, control))
     focusedControl_ = nullptr;
 }
 
@@ -780,11 +793,7 @@ void TCustomForm::Dispatch(TMessage& m) {
 }
 
 TCustomForm* GetParentForm(TControl* control) {
-  if (!control)
-    return nullptr;
-  while (control->Parent())
-    control = control->Parent();
-  return dynamic_cast<TCustomForm*>(control);
+  return dynamic_cast<TCustomForm*>(FormControlOf(control));
 }
 
 // ---- TForm ---------------------------------------------------------------------------
@@ -1310,8 +1319,6 @@ void TApplication::ControlDestroyed(TControl* control) {
     CancelHint();
   if (hintInfo_.HintControl == control)
     hintInfo_.HintControl = nullptr;
-  if (TCustomForm* form = GetParentForm(control))
-    form->ControlDestroyed(control);
 }
 
 TApplication* Application() {

@@ -134,6 +134,7 @@ class TCustomForm : public TCustomControl, public IFormSite {
   // Focuses control now when the form is active, else when it next is.
   void SetActiveControl(TWinControl* control);
   bool SetFocusedControl(TWinControl* control) override;
+  void ControlLeaving(TControl* control) override;
   // The form's window is the active window.
   bool Active() const { return active_; }
 
@@ -199,7 +200,6 @@ class TCustomForm : public TCustomControl, public IFormSite {
   void CloseModal();
   void SizeChanged(TMessage& m);
   void MinMaxInfo(TMessage& m);
-  void ControlDestroyed(TControl* control);
 
   TFormBorderStyle borderStyle_ = bsSizeable;
   TBorderIcons borderIcons_{biSystemMenu, biMinimize, biMaximize};

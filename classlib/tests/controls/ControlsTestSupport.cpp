@@ -96,6 +96,12 @@ bool TTestForm::SetFocusedControl(TWinControl* control) {
   return true;
 }
 
+void TTestForm::ControlLeaving(TControl* control) {
+  auto* windowed = dynamic_cast<TWinControl*>(control);
+  if (ActiveControl && windowed && windowed->ContainsControl(ActiveControl))
+    ActiveControl = nullptr;
+}
+
 void TTestForm::KeyDown(WORD& key, TShiftState shift) {
   Log.push_back("form key " + std::to_string(key));
   TTestWinControl::KeyDown(key, shift);

@@ -62,6 +62,7 @@ class TTestForm : public TTestWinControl, public IFormSite {
 
   bool SetFocusedControl(TWinControl* control) override;
   bool KeyPreview() const override { return Preview; }
+  void ControlLeaving(TControl* control) override;
 
   TWinControl* ActiveControl = nullptr;
   bool Preview = false;

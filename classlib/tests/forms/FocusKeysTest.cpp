@@ -2,6 +2,7 @@
 // order, arrows, key preview, Enter without a Default button.
 #include "FormsTestSupport.h"
 #include "ThreadDialog.h"
+#include "System.h"
 
 namespace {
 
@@ -138,6 +139,73 @@ TEST_F(FocusAndKeys, EnterReachesKeyPressWithoutADefaultButton) {
   EXPECT_EQ(
       (std::vector<std::string>{"FocusForm:keydown 13", "Box1:keydown 13", "Box1:keypress 13"}),
       EventLog());
+}
+
+// Windows hands the focus to the parent of a window it destroys; the form
+// must neither take that for a user's move nor keep a control that is gone.
+
+TEST_F(FocusAndKeys, FreeingAContainerOfTheFocusedControlLeavesNoActiveControlBehind) {
+  FocusOn(form_->Box2);
+  form_->Panel1->Free();
+  form_->Panel1 = nullptr;
+  form_->Box2 = form_->Box3 = nullptr;
+  EXPECT_EQ(nullptr, form_->ActiveControl());
+  form_->Box4->SetFocus();
+  HandlePending();
+  EXPECT_EQ(form_->Box4, form_->ActiveControl());
+  EXPECT_EQ(std::vector<std::string>{"Box4:enter"}, LogOf("Box4:enter"));
+}
+
+TEST_F(FocusAndKeys, UnparentingTheFocusedControlForgetsItAndTheNextControlIsEntered) {
+  FocusOn(form_->Box2);
+  form_->Box2->SetParent(nullptr);
+  EXPECT_NE(form_->Box2, form_->ActiveControl());
+  EXPECT_TRUE(LogOf("Box2:exit").empty());
+  form_->Box2->Free();
+  form_->Box2 = nullptr;
+  form_->Box4->SetFocus();
+  HandlePending();
+  EXPECT_EQ(form_->Box4, form_->ActiveControl());
+  EXPECT_EQ(std::vector<std::string>{"Box4:enter"}, LogOf("Box4:enter"));
+}
+
+TEST_F(FocusAndKeys, RecreatingWindowsKeepsTheFocusWithoutEnterOrExit) {
+  struct TCase {
+    const char* what;
+    std::function<TWinControl*(TFocusForm*)> recreated;
+  };
+  const TCase cases[] = {
+      {"the container", [](TFocusForm* f) -> TWinControl* { return f->Panel1; }},
+      {"the control", [](TFocusForm* f) -> TWinControl* { return f->Box2; }},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    FocusOn(form_->Box2);
+    const HWND old = form_->Box2->WindowHandle();
+    c.recreated(form_)->RecreateWnd();
+    HandlePending();
+    EXPECT_NE(old, form_->Box2->WindowHandle());
+    EXPECT_EQ(form_->Box2->WindowHandle(), GetFocus());
+    EXPECT_EQ(form_->Box2, form_->ActiveControl());
+    EXPECT_TRUE(LogOf("Box2:exit").empty());
+    EXPECT_TRUE(LogOf("Box2:enter").empty());
+  }
+}
+
+TEST_F(FocusAndKeys, RecreatingAControlWhoseChildWindowHasTheFocusFocusesItAgain) {
+  // A control that keeps an inner window of its own, as a drop-down combo
+  // keeps its edit.
+  FocusOn(form_->Box2);
+  const HWND inner = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE, 0, 0, 20, 10,
+                                     form_->Box2->Handle(), nullptr, HInstance(), nullptr);
+  ::SetFocus(inner);
+  HandlePending();
+  EventLog().clear();
+  form_->Box2->RecreateWnd();
+  HandlePending();
+  EXPECT_EQ(form_->Box2->WindowHandle(), GetFocus());
+  EXPECT_EQ(form_->Box2, form_->ActiveControl());
+  EXPECT_TRUE(LogOf("Box2:exit").empty());
 }
 
 }  // namespace
