@@ -300,9 +300,7 @@ void TPen::Assign(TPersistent* source) {
 
 VEL_CLASS_IMPL(TCanvas, TPersistent)
 
-TCanvas::TCanvas() : font_(Create<TFont>()), brush_(Create<TBrush>()), pen_(Create<TPen>()) {
-  font_->OnChange = Method<&TCanvas::FontChanged>(this);
-}
+TCanvas::TCanvas() : font_(Create<TFont>()), brush_(Create<TBrush>()), pen_(Create<TPen>()) {}
 
 TCanvas::~TCanvas() {
   SetHandle(nullptr);
@@ -331,7 +329,6 @@ void TCanvas::SetHandle(HDC dc) {
     oldFont_ = GetCurrentObject(dc, OBJ_FONT);
     oldBrush_ = GetCurrentObject(dc, OBJ_BRUSH);
     oldPen_ = GetCurrentObject(dc, OBJ_PEN);
-    fontColorValid_ = false;
     dc_ = dc;
   }
 }
@@ -359,14 +356,13 @@ void TCanvas::RequireHandle() {
 void TCanvas::RequireFont() {
   RequireHandle();
   HFONT font = font_->Handle();
-  if (GetCurrentObject(dc_, OBJ_FONT) != font) {
+  if (GetCurrentObject(dc_, OBJ_FONT) != font)
     SelectObject(dc_, font);
-    fontColorValid_ = false;
-  }
-  if (!fontColorValid_) {
-    SetTextColor(dc_, ColorToRGB(font_->Color()));
-    fontColorValid_ = true;
-  }
+  // The text colour is restored with the rest of a DC's state, and a
+  // restored state may keep our font with another colour.
+  const COLORREF color = ColorToRGB(font_->Color());
+  if (GetTextColor(dc_) != color)
+    SetTextColor(dc_, color);
 }
 
 void TCanvas::RequireBrush() {

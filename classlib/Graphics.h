@@ -322,7 +322,6 @@ class TCanvas : public TPersistent {
   void RequirePen();
 
  private:
-  void FontChanged(TObject*) { fontColorValid_ = false; }
   void DeselectHandles();
 
   HDC dc_ = nullptr;
@@ -331,7 +330,6 @@ class TCanvas : public TPersistent {
   HGDIOBJ oldFont_ = nullptr;
   HGDIOBJ oldBrush_ = nullptr;
   HGDIOBJ oldPen_ = nullptr;
-  bool fontColorValid_ = false;
   int textFlags_ = 0;
   TOwned<TFont> font_;
   TOwned<TBrush> brush_;

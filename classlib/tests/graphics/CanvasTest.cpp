@@ -270,4 +270,27 @@ TEST(CanvasFonts, FontColourChangeReachesTheDC) {
   EXPECT_EQ(GetTextColor(canvas->Handle()), clNavy);
 }
 
+TEST(CanvasFonts, TextColourFollowsTheFontAfterRestoreDCKeptTheFont) {
+  TOwned<TBitmap> bitmap = WhiteBitmap(60, 20);
+  TCanvas* canvas = bitmap->Canvas();
+  UseTestFont(canvas->Font());
+  canvas->Font()->SetColor(clRed);
+  canvas->TextOut(0, 0, "x");
+  HDC dc = canvas->Handle();
+  const int saved = SaveDC(dc);  // our font, in red
+  canvas->Font()->SetColor(clBlue);
+  canvas->TextOut(0, 0, "x");
+  ASSERT_TRUE(RestoreDC(dc, saved));
+  EXPECT_EQ(GetTextColor(dc), clRed);
+
+  canvas->TextOut(0, 0, "WWW");
+  EXPECT_EQ(GetTextColor(dc), clBlue);
+  bool red = false;
+  for (int y = 0; y < 20; ++y) {
+    for (int x = 0; x < 60; ++x)
+      red = red || canvas->Pixels(x, y) == clRed;
+  }
+  EXPECT_FALSE(red);
+}
+
 }  // namespace
