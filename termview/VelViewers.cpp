@@ -1,0 +1,538 @@
+#include "VelViewers.h"
+
+#include "FileUtils.h"
+#include "Forms.h"
+#include "Startup.h"
+
+#include <algorithm>
+
+VEL_ENUM_TYPE_IMPL(TVelTRMLogging, "lgOff", "lgCreate", "lgAppend")
+
+// ---- TVelFileStream -----------------------------------------------------------------
+
+VEL_CLASS_IMPL(TVelFileStream, THandleStream)
+
+HANDLE TVelFileStream::FileOpenHandle(const std::string& fileName, uint16_t mode) {
+  if (mode == 0xFFFF)
+    return INVALID_HANDLE_VALUE;
+  static const DWORD access[] = {GENERIC_READ, GENERIC_WRITE, GENERIC_READ | GENERIC_WRITE, 0};
+  static const DWORD sharing[] = {0, 0, FILE_SHARE_READ, FILE_SHARE_WRITE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE};
+  const unsigned share = (mode & 0xF0) >> 4;
+  const DWORD disposition = (mode & 0x1002) != 0 ? CREATE_ALWAYS : OPEN_EXISTING;
+  return CreateFileA(fileName.c_str(), access[mode & 3], share < 5 ? sharing[share] : 0, nullptr,
+                     disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+TVelFileStream::TVelFileStream(const std::string& fileName, uint16_t mode)
+    : THandleStream(FileOpenHandle(fileName, mode)) {
+  if (handle_ == INVALID_HANDLE_VALUE)
+    throw EFCreateError::CreateFmt("Can't create/open log file", fileName);
+}
+
+TVelFileStream::~TVelFileStream() {
+  if (handle_ != INVALID_HANDLE_VALUE)
+    CloseHandle(handle_);
+}
+
+void TVelFileStream::FlushToDisk() {
+  if (handle_ != INVALID_HANDLE_VALUE)
+    FlushFileBuffers(handle_);
+}
+
+// ---- Construction -------------------------------------------------------------------
+
+VEL_CLASS_IMPL(TVelCustomTerminal, TVelCustomLineViewer)
+
+TVelCustomTerminal::TVelCustomTerminal(TComponent* owner) : TVelCustomLineViewer(owner) {
+  SetOptions(TVelCLVOptions{loCanSelect, loSelectByShift, loThumbTracking, loScrollToRowCursor,
+                            loShowCaretCursor});
+}
+
+void TVelCustomTerminal::AfterConstruction() {
+  TVelCustomLineViewer::AfterConstruction();
+  if (ComponentState().Contains(csDesigning))
+    return;
+  buffer_.reset(new TVelTerminalBuffer(this));
+  buffer_->SetDimensions(scrollBackRows_, kTerminalColumns, userDataSize_, termColorMode_);
+  SetCaretType(terminalCaret_);
+}
+
+TVelCustomTerminal::~TVelCustomTerminal() = default;
+
+void TVelCustomTerminal::BeforeDestruction() {
+  try {
+    CloseLog();
+  } catch (...) {
+    HandleException(this);
+  }
+  OnDrawLeftSpace = nullptr;
+  TVelCustomLineViewer::BeforeDestruction();
+}
+
+void TVelCustomTerminal::Loaded() {
+  TVelCustomLineViewer::Loaded();
+  ApplyCaretType();
+  ApplyLogging();
+}
+
+void TVelCustomTerminal::CreateWnd() {
+  TVelCustomLineViewer::CreateWnd();
+  // A re-created window, or one made after the log was opened, needs the
+  // flush timer as much as the first.
+  if (LogOpen())
+    StartLogTimer();
+}
+
+// ---- Properties -----------------------------------------------------------------------
+
+void TVelCustomTerminal::ApplyCaretType() {
+  SetCaretType(scrollBackMode_ ? scrollBackCaret_ : terminalCaret_);
+}
+
+void TVelCustomTerminal::SetScrollBackCaret(TVelCLVCaretType type) {
+  if (type == scrollBackCaret_)
+    return;
+  scrollBackCaret_ = type;
+  ApplyCaretType();
+}
+
+void TVelCustomTerminal::SetTerminalCaret(TVelCLVCaretType type) {
+  if (type == terminalCaret_)
+    return;
+  terminalCaret_ = type;
+  ApplyCaretType();
+}
+
+// Allocates before anything is stored, so that a failure leaves every value
+// as it was; the old text is gone, so the whole window repaints.
+void TVelCustomTerminal::Redimension(int rows, int userDataSize, TVelTRMColorMode mode) {
+  if (buffer_)
+    buffer_->SetDimensions(rows, kTerminalColumns, userDataSize, mode);
+  scrollBackRows_ = rows;
+  userDataSize_ = userDataSize;
+  termColorMode_ = mode;
+  Invalidate();
+}
+
+void TVelCustomTerminal::SetScrollBackRows(int rows) {
+  if (rows == scrollBackRows_)
+    return;
+  rows = std::max({rows, 2 * VisibleRows(), 1});
+  Redimension(rows, userDataSize_, termColorMode_);
+  SetLineCount(1);
+}
+
+void TVelCustomTerminal::SetTermColorMode(TVelTRMColorMode mode) {
+  if (mode == termColorMode_)
+    return;
+  Redimension(scrollBackRows_, userDataSize_, mode);
+}
+
+void TVelCustomTerminal::SetUserDataSize(int bytes) {
+  bytes = std::max(bytes, 0);
+  if (bytes == userDataSize_)
+    return;
+  Redimension(scrollBackRows_, bytes, termColorMode_);
+}
+
+// ---- Writing --------------------------------------------------------------------------
+
+bool TVelCustomTerminal::ProcessChar(char& c) {
+  if (!OnProcessChar)
+    return true;
+  const char original = c;
+  OnProcessChar(this, c);
+  // Only a character the handler turned into 0 is dropped; a written NUL
+  // goes on (and is logged).
+  return !(c == 0 && original != 0);
+}
+
+void TVelCustomTerminal::WriteChar(char c) {
+  if (!ProcessChar(c))
+    return;
+  if (scrollBackMode_) {
+    heldText_ += c;
+  } else {
+    buffer_->WriteChar(static_cast<uint8_t>(c));
+  }
+  LogText(c);
+}
+
+void TVelCustomTerminal::ProcessColorChar(char c, uint16_t pair) {
+  if (!ProcessChar(c))
+    return;
+  if (scrollBackMode_) {
+    heldText_ += c;
+  } else {
+    buffer_->WriteCharAttr(static_cast<uint8_t>(c), pair);
+  }
+  LogText(c);
+}
+
+void TVelCustomTerminal::WriteColorChar(char c, uint8_t background, uint8_t foreground) {
+  SetScrollBackMode(false);
+  ProcessColorChar(c, MakeColorPair(foreground, background));
+  if (scrollBackMode_)
+    ReportBufferSize();
+}
+
+void TVelCustomTerminal::WriteString(const std::string& s) {
+  for (char c : s)
+    WriteChar(c);
+  if (scrollBackMode_) {
+    ReportBufferSize();
+  } else {
+    FlushDisplay();
+  }
+}
+
+void TVelCustomTerminal::ReportBufferSize() {
+  if (OnScrBckBufChange)
+    OnScrBckBufChange(this, static_cast<int>(heldText_.size()));
+}
+
+void TVelCustomTerminal::FlushDisplay() {
+  if (!scrollBackMode_ && buffer_)
+    buffer_->FlushChanges();
+}
+
+void TVelCustomTerminal::ClearTerminal() {
+  if (!buffer_)
+    return;
+  buffer_->ClearBuffer();
+  SetLineCount(1);
+  Invalidate();
+  CursorToWritePos(true);
+}
+
+void TVelCustomTerminal::GetColorTable(TVelTRMColorTable& table) const {
+  if (buffer_)
+    table = buffer_->ColorTable();
+}
+
+void TVelCustomTerminal::SetColorTable(const TVelTRMColorTable& table) {
+  if (!buffer_)
+    return;
+  buffer_->SetColorTable(table);
+  Invalidate();
+}
+
+void TVelCustomTerminal::CursorToWritePos(bool columnScroll) {
+  columnScroll_ = columnScroll;
+  try {
+    MoveCursorTo(TPoint(buffer_->WriteCol(), buffer_->WriteRow()));
+  } catch (...) {
+    columnScroll_ = true;
+    throw;
+  }
+  columnScroll_ = true;
+}
+
+// ---- Scroll-back mode -------------------------------------------------------------------
+
+void TVelCustomTerminal::SetScrollBackMode(bool on) {
+  if (on == scrollBackMode_)
+    return;
+  scrollBackMode_ = on;
+  ApplyCaretType();
+  if (on) {
+    heldText_.clear();
+    ScrollColIntoView();
+  } else {
+    ClearSelection();
+    if (heldText_.empty()) {
+      CursorToWritePos(false);
+    } else {
+      // The held characters passed the filter and the log when written.
+      const std::string held = std::move(heldText_);
+      heldText_.clear();
+      for (char c : held)
+        buffer_->WriteChar(static_cast<uint8_t>(c));
+      FlushDisplay();
+    }
+    heldText_.clear();
+  }
+  if (OnScrBckModeChange)
+    OnScrBckModeChange(this);
+  ReportBufferSize();
+}
+
+bool TVelCustomTerminal::CanScroll(TVelScrollOrigin origin) {
+  if (origin == soHorzScrollBar)
+    return true;
+  if (autoScrollBack_)
+    SetScrollBackMode(true);
+  return scrollBackMode_;
+}
+
+bool TVelCustomTerminal::ScrollColIntoView() {
+  return columnScroll_ && TVelCustomLineViewer::ScrollColIntoView();
+}
+
+void TVelCustomTerminal::DoEof() {
+  TVelCustomLineViewer::DoEof();
+  if (autoScrollBack_)
+    SetScrollBackMode(false);
+}
+
+void TVelCustomTerminal::KeyDown(WORD& key, TShiftState shift) {
+  if (scrollBackKey_ != 0 && ShortCut(key, shift) == scrollBackKey_) {
+    SetScrollBackMode(!scrollBackMode_);
+    swallowChar_ = true;
+    key = 0;
+    return;
+  }
+  TVelCustomLineViewer::KeyDown(key, shift);
+}
+
+void TVelCustomTerminal::KeyPress(char& key) {
+  TVelCustomLineViewer::KeyPress(key);
+  if (autoScrollBack_)
+    SetScrollBackMode(false);
+  if (!scrollBackMode_ && OnSendChar)
+    OnSendChar(this, key);
+}
+
+void TVelCustomTerminal::GetLineText(int line, TVelTRMColorMode& mode, TVelCLVCharColors& colors,
+                                     std::string& text) {
+  if (!buffer_) {
+    mode = cmLDefault;
+    text = Name();
+    return;
+  }
+  mode = termColorMode_;
+  buffer_->FillLineColors(line, colors);
+  text = buffer_->RowText(line);
+}
+
+// ---- Buffer owner -------------------------------------------------------------------------
+
+void TVelCustomTerminal::BufferBeep() {
+  if (OnBeepChar)
+    OnBeepChar(this);
+}
+
+void TVelCustomTerminal::BufferNewLine(int line) {
+  if (OnNewLine)
+    OnNewLine(this, line);
+}
+
+void TVelCustomTerminal::BufferGetColors(int line, TVelTRMCharAttrs& colors) {
+  if (OnGetColors)
+    OnGetColors(this, line, colors);
+}
+
+void TVelCustomTerminal::BufferDrawn() {
+  if (OnDrawBuffer)
+    OnDrawBuffer(this);
+}
+
+void TVelCustomTerminal::BufferScrollContent(int lines) {
+  ScrollContentV(lines);
+  MarkUpdatePending();
+}
+
+// ---- Log ------------------------------------------------------------------------------------
+
+void TVelCustomTerminal::SetLogging(TVelTRMLogging logging) {
+  if (logging == logging_)
+    return;
+  logging_ = logging;
+  if (!ComponentState().Contains(csLoading))
+    ApplyLogging();
+  DoLoggingChange();
+}
+
+void TVelCustomTerminal::SetLogName(const std::string& name) {
+  if (name == logName_)
+    return;
+  CloseLog();
+  logName_ = name;
+  OpenLog();
+  DoLoggingChange();
+}
+
+void TVelCustomTerminal::SetLogSize(int bytes) {
+  logSize_ = std::max(bytes, 1);
+}
+
+void TVelCustomTerminal::SetLogFlushTime(int ms) {
+  logFlushTime_ = std::max(ms, 1);
+}
+
+void TVelCustomTerminal::DoLoggingChange() {
+  if (OnLoggingChange)
+    OnLoggingChange(this);
+}
+
+void TVelCustomTerminal::ApplyLogging() {
+  CloseLog();
+  if (logging_ != lgOff)
+    OpenLog();
+}
+
+void TVelCustomTerminal::OpenLog() {
+  if (ComponentState().Contains(csDesigning) || logging_ == lgOff)
+    return;
+  try {
+    const bool append = logging_ == lgAppend && FileExists(logName_);
+    logFile_.reset(new TVelFileStream(logName_, append ? kLogAppendMode : kLogCreateMode));
+    logFile_->Seek(0, soEnd);
+    logBuffer_.reset(new TMemoryStream);
+  } catch (...) {
+    logFile_.reset();
+    logBuffer_.reset();
+    logging_ = lgOff;
+    ShowMessageBox(nullptr, "Unable to open log file", ApplicationTitle(), MB_ICONERROR);
+  }
+  StartLogTimer();
+}
+
+void TVelCustomTerminal::StartLogTimer() {
+  if (HandleAllocated())
+    SetTimer(WindowHandle(), kLogFlushTimer, static_cast<UINT>(logFlushTime_), nullptr);
+}
+
+void TVelCustomTerminal::CloseLog() {
+  try {
+    FlushLog();
+  } catch (...) {
+    // The file is closed whatever the last write did.
+    logFile_.reset();
+    logBuffer_.reset();
+    throw;
+  }
+  logFile_.reset();
+  logBuffer_.reset();
+}
+
+void TVelCustomTerminal::FlushLog() {
+  if (!logBuffer_ || logBuffer_->Size() == 0)
+    return;
+  const int32_t size = static_cast<int32_t>(logBuffer_->Size());
+  logFile_->WriteBuffer(logBuffer_->Memory(), size);
+  logFile_->FlushToDisk();
+  logBuffer_->Clear();
+  if (OnFlushLog)
+    OnFlushLog(this);
+}
+
+void TVelCustomTerminal::LogText(char c) {
+  if (logging_ == lgOff || !logBuffer_)
+    return;
+  logBuffer_->Write(&c, 1);
+  if (logBuffer_->Size() >= logSize_)
+    FlushLog();
+}
+
+// ---- Messages -------------------------------------------------------------------------------
+
+void TVelCustomTerminal::Dispatch(TMessage& m) {
+  switch (m.Msg) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+      swallowChar_ = false;
+      TVelCustomLineViewer::Dispatch(m);
+      break;
+    case WM_CHAR:
+      if (swallowChar_) {
+        swallowChar_ = false;
+        m.Result = 0;
+      } else {
+        TVelCustomLineViewer::Dispatch(m);
+      }
+      break;
+    case WM_GETDLGCODE:
+      TVelCustomLineViewer::Dispatch(m);
+      m.Result |= DLGC_WANTCHARS;
+      break;
+    case WM_TIMER:
+      if (m.WParam == kLogFlushTimer) {
+        FlushLog();
+        m.Result = 0;
+      } else {
+        TVelCustomLineViewer::Dispatch(m);
+      }
+      break;
+    case WM_DESTROY:
+      KillTimer(WindowHandle(), kLogFlushTimer);
+      TVelCustomLineViewer::Dispatch(m);
+      break;
+    case CM_COLORCHANGED:
+      TVelCustomLineViewer::Dispatch(m);
+      if (buffer_) {
+        buffer_->UpdateDefaultColors();
+        ClearTerminal();
+      }
+      Invalidate();
+      break;
+    case CM_FONTCHANGED:
+      TVelCustomLineViewer::Dispatch(m);
+      if (buffer_)
+        buffer_->UpdateDefaultColors();
+      break;
+    default:
+      TVelCustomLineViewer::Dispatch(m);
+  }
+}
+
+// ---- TVelTerminal ---------------------------------------------------------------------------
+
+VEL_COMPONENT_IMPL(TVelTerminal, TVelCustomTerminal)
+
+void TVelTerminal::Publish(TPublisher<TVelTerminal>& p) {
+  p.Property("AutoScrollBack", &TVelCustomTerminal::AutoScrollBack,
+             &TVelCustomTerminal::SetAutoScrollBack);
+  p.Property("BkSpcMode", &TVelCustomTerminal::BkSpcMode, &TVelCustomTerminal::SetBkSpcMode);
+  p.Property("Logging", &TVelCustomTerminal::Logging, &TVelCustomTerminal::SetLogging);
+  p.Property("LogFlushTime", &TVelCustomTerminal::LogFlushTime,
+             &TVelCustomTerminal::SetLogFlushTime);
+  p.Property("LogName", &TVelCustomTerminal::LogName, &TVelCustomTerminal::SetLogName);
+  p.Property("LogSize", &TVelCustomTerminal::LogSize, &TVelCustomTerminal::SetLogSize);
+  p.Property("ScrollBackCaret", &TVelCustomTerminal::ScrollBackCaret,
+             &TVelCustomTerminal::SetScrollBackCaret);
+  p.Property("ScrollBackKey", &TVelCustomTerminal::ScrollBackKey,
+             &TVelCustomTerminal::SetScrollBackKey);
+  p.Property("ScrollBackRows", &TVelCustomTerminal::ScrollBackRows,
+             &TVelCustomTerminal::SetScrollBackRows);
+  p.Property("TerminalCaret", &TVelCustomTerminal::TerminalCaret,
+             &TVelCustomTerminal::SetTerminalCaret);
+  p.Property("TermColorMode", &TVelCustomTerminal::TermColorMode,
+             &TVelCustomTerminal::SetTermColorMode);
+  p.Property("UserDataSize", &TVelCustomTerminal::UserDataSize,
+             &TVelCustomTerminal::SetUserDataSize);
+  p.Property("LineCount", &TVelCustomLineViewer::LineCount, &TVelCustomLineViewer::SetLineCount);
+  p.Property("Options", &TVelCustomLineViewer::Options, &TVelCustomLineViewer::SetOptions);
+  p.Property("BorderStyle", &TVelCustomLineViewer::BorderStyle,
+             &TVelCustomLineViewer::SetBorderStyle);
+  p.Property("CaretBlinkTime", &TVelCustomLineViewer::CaretBlinkTime,
+             &TVelCustomLineViewer::SetCaretBlinkTime);
+  p.Property("LeftSpace", &TVelCustomLineViewer::LeftSpace, &TVelCustomLineViewer::SetLeftSpace);
+  p.Property("MaxLineLength", &TVelCustomLineViewer::MaxLineLength,
+             &TVelCustomLineViewer::SetMaxLineLength);
+  p.Property("SelectedColor", &TVelCustomLineViewer::SelectedColor,
+             &TVelCustomLineViewer::SetSelectedColor, ColorIdents());
+  p.Property("SelectedStyle", &TVelCustomLineViewer::SelectedStyle,
+             &TVelCustomLineViewer::SetSelectedStyle);
+  p.Property("SelectedTextColor", &TVelCustomLineViewer::SelectedTextColor,
+             &TVelCustomLineViewer::SetSelectedTextColor, ColorIdents());
+  p.Event("OnBeepChar", &TVelCustomTerminal::OnBeepChar);
+  p.Event("OnDrawBuffer", &TVelCustomTerminal::OnDrawBuffer);
+  p.Event("OnFlushLog", &TVelCustomTerminal::OnFlushLog);
+  p.Event("OnGetColors", &TVelCustomTerminal::OnGetColors);
+  p.Event("OnNewLine", &TVelCustomTerminal::OnNewLine);
+  p.Event("OnProcessChar", &TVelCustomTerminal::OnProcessChar);
+  p.Event("OnScrBckBufChange", &TVelCustomTerminal::OnScrBckBufChange);
+  p.Event("OnScrBckModeChange", &TVelCustomTerminal::OnScrBckModeChange);
+  p.Event("OnSendChar", &TVelCustomTerminal::OnSendChar);
+  p.Event("OnBof", &TVelCustomLineViewer::OnBof);
+  p.Event("OnEof", &TVelCustomLineViewer::OnEof);
+  p.Event("OnCursorChange", &TVelCustomLineViewer::OnCursorChange);
+  p.Event("OnDrawLeftSpace", &TVelCustomLineViewer::OnDrawLeftSpace);
+  p.Event("OnFontChanged", &TVelCustomLineViewer::OnFontChanged);
+  p.Event("OnLeftSpaceMouseDown", &TVelCustomLineViewer::OnLeftSpaceMouseDown);
+  p.Event("OnSelectionChange", &TVelCustomLineViewer::OnSelectionChange);
+}
