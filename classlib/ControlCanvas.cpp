@@ -2,6 +2,9 @@
 
 #include "Controls.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 // Sets a canvas's DC for the length of a scope, whatever happens inside.
@@ -15,6 +18,12 @@ class TCanvasDC {
  private:
   TCanvas* canvas_;
 };
+
+// Control canvases that hold a DC they took themselves; main thread only.
+std::vector<TControlCanvas*>& DCHolders() {
+  static std::vector<TControlCanvas*> list;
+  return list;
+}
 
 }  // namespace
 
@@ -40,10 +49,11 @@ HDC TControlCanvas::CreateHandle() {
   TWinControl* host = windowed ? windowed : control_->Parent();
   if (!host || !host->HandleAllocated())
     return nullptr;
-  window_ = host->WindowHandle();
-  HDC dc = GetDCEx(window_, nullptr, DCX_CACHE | DCX_CLIPSIBLINGS);
+  HDC dc = GetDCEx(host->WindowHandle(), nullptr, DCX_CACHE | DCX_CLIPSIBLINGS);
   if (!dc)
     return nullptr;
+  window_ = host->WindowHandle();
+  DCHolders().push_back(this);
   if (!windowed) {
     SetWindowOrgEx(dc, -control_->Left(), -control_->Top(), nullptr);
     IntersectClipRect(dc, 0, 0, control_->Width(), control_->Height());
@@ -54,6 +64,27 @@ HDC TControlCanvas::CreateHandle() {
 void TControlCanvas::FreeHandle(HDC dc) {
   ReleaseDC(window_, dc);
   window_ = nullptr;
+  auto& list = DCHolders();
+  list.erase(std::remove(list.begin(), list.end(), this), list.end());
+}
+
+void TControlCanvas::ReleaseOwnDC() {
+  if (window_)
+    ReleaseHandle();
+}
+
+void TControlCanvas::FreeDeviceContexts() {
+  const std::vector<TControlCanvas*> holders = DCHolders();
+  for (TControlCanvas* canvas : holders)
+    canvas->ReleaseHandle();
+}
+
+void TControlCanvas::FreeWindowDCs(HWND window) {
+  const std::vector<TControlCanvas*> holders = DCHolders();
+  for (TControlCanvas* canvas : holders) {
+    if (canvas->window_ == window)
+      canvas->ReleaseHandle();
+  }
 }
 
 // ---- TGraphicControl ---------------------------------------------------------------------
@@ -62,6 +93,19 @@ VEL_COMPONENT_IMPL(TGraphicControl, TControl)
 
 TGraphicControl::TGraphicControl(TComponent* owner) : TControl(owner), canvas_(new TControlCanvas) {
   canvas_->SetControl(this);
+}
+
+void TGraphicControl::SetParent(TWinControl* parent) {
+  if (parent != Parent())
+    canvas_->ReleaseOwnDC();
+  TControl::SetParent(parent);
+}
+
+void TGraphicControl::SetBounds(int left, int top, int width, int height) {
+  // The DC's origin and clipping are those of the old bounds.
+  if (left != Left() || top != Top() || width != Width() || height != Height())
+    canvas_->ReleaseOwnDC();
+  TControl::SetBounds(left, top, width, height);
 }
 
 void TGraphicControl::Dispatch(TMessage& m) {

@@ -15,6 +15,15 @@ class TControlCanvas : public TCanvas {
   ~TControlCanvas() override;
   TControl* Control() const { return control_; }
   void SetControl(TControl* control);
+  // Gives back a DC this canvas took by itself; a DC set from outside
+  // (painting) stays.
+  void ReleaseOwnDC();
+
+  // DCs taken outside painting go back at idle time, and when the window
+  // they belong to is destroyed: a cache DC kept longer keeps a stale origin
+  // and outlives its window.
+  static void FreeDeviceContexts();
+  static void FreeWindowDCs(HWND window);
 
  protected:
   HDC CreateHandle() override;

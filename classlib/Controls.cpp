@@ -1227,6 +1227,7 @@ void TWinControl::DestroyHandle() {
   if (!handle_)
     return;
   const TWindowDestruction destruction;
+  TControlCanvas::FreeWindowDCs(handle_);
   for (TWinControl* child : tabList_)
     child->DestroyHandle();
   DestroyWnd();

@@ -603,6 +603,8 @@ class TGraphicControl : public TControl {
   explicit TGraphicControl(TComponent* owner);
   TCanvas* Canvas() const { return canvas_.get(); }
   void Dispatch(TMessage& message) override;
+  void SetParent(TWinControl* parent) override;
+  void SetBounds(int left, int top, int width, int height) override;
 
  protected:
   virtual void Paint() {}

@@ -992,6 +992,7 @@ void TApplication::Idle() {
 }
 
 bool TApplication::DoIdle() {
+  TControlCanvas::FreeDeviceContexts();
   Guard(this, [this] { UpdateMouseControl(); });
   if (hintActive_ && !mouseControl_)
     CancelHint();

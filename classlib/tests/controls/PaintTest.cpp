@@ -62,4 +62,37 @@ TEST(Paint, ChildCanvasDrawsAtTheChildsPlaceOutsidePainting) {
   static_cast<TControlCanvas*>(child->Canvas())->ReleaseHandle();
 }
 
+TEST(Paint, AWindowlessCanvasNeverKeepsADCOfAGoneWindowOrAnOldPlace) {
+  TOwned<TTestWinControl> host(Create<TTestWinControl>(nullptr));
+  host->SetBounds(0, 0, 80, 60);
+  auto* child = AddChild<TTestGraphic>(host.get(), Bounds(10, 10, 20, 20));
+  ShowTopLevel(host.get());
+  ProcessMessages();
+  TCanvas* canvas = child->Canvas();
+  auto origin = [canvas] {
+    POINT p{};
+    GetWindowOrgEx(canvas->Handle(), &p);
+    return TPoint(-p.x, -p.y);
+  };
+
+  // Measuring outside painting takes a DC of the parent's window...
+  EXPECT_GT(canvas->TextWidth("W"), 0);
+  EXPECT_EQ(WindowFromDC(canvas->Handle()), host->WindowHandle());
+  // ...which the parent's re-creation takes back; the next use gets one of
+  // the new window.
+  host->RecreateWnd();
+  EXPECT_FALSE(canvas->HandleAllocated());
+  EXPECT_EQ(WindowFromDC(canvas->Handle()), host->WindowHandle());
+
+  // A move gives the DC of the old place back.
+  EXPECT_EQ(origin(), TPoint(10, 10));
+  child->SetLeft(40);
+  EXPECT_FALSE(canvas->HandleAllocated());
+  EXPECT_EQ(origin(), TPoint(40, 10));
+
+  // Idle time gives it back too.
+  classlib::PumpFor(10);
+  EXPECT_FALSE(canvas->HandleAllocated());
+}
+
 }  // namespace
