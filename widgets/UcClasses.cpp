@@ -100,10 +100,9 @@ void TUcStrings::SetAnsiStrings(TAnsiStrings* value) {
 void TUcStrings::DefineProperties(TFiler& filer) {
   TWideStrings::DefineProperties(filer);
   filer.DefineProperty("WideStrings", Method<&TUcStrings::ReadWideStrings>(this), nullptr, false);
-  filer.DefineProperty("WideStringsW", Method<&TUcStrings::ReadWideStringsW>(this), nullptr,
+  filer.DefineProperty("WideStringsW", Method<&TUcStrings::ReadWideStringsW>(this), nullptr, false);
+  filer.DefineProperty("WideStrings_UTF7", Method<&TUcStrings::ReadWideStringsUTF7>(this), nullptr,
                        false);
-  filer.DefineProperty("WideStrings_UTF7", Method<&TUcStrings::ReadWideStringsUTF7>(this),
-                       nullptr, false);
 }
 
 void TUcStrings::ReadWideStrings(TReader& reader) {
@@ -300,8 +299,7 @@ void TAnsiStringsForWideStringsAdapter::Delete(int index) {
   wideStrings_->Delete(index);
 }
 
-void TAnsiStringsForWideStringsAdapter::LoadFromStreamWithCodePage(TStream& stream,
-                                                                   UINT codePage) {
+void TAnsiStringsForWideStringsAdapter::LoadFromStreamWithCodePage(TStream& stream, UINT codePage) {
   TStringsUpdate update(*this);
   wideStrings_->SetText(StringToWideStringCP(RemainingBytes(stream), codePage));
 }
@@ -461,8 +459,8 @@ void TUcWideCharPropertyFiler::DefineProperties(TFiler& filer, TPersistent* inst
   propInfo_ = prop;
   filer.DefineProperty(prop->Name + "W", Method<&TUcWideCharPropertyFiler::ReadDataW>(this),
                        nullptr, false);
-  filer.DefineProperty(prop->Name + "_UTF7",
-                       Method<&TUcWideCharPropertyFiler::ReadDataUTF7>(this), nullptr, false);
+  filer.DefineProperty(prop->Name + "_UTF7", Method<&TUcWideCharPropertyFiler::ReadDataUTF7>(this),
+                       nullptr, false);
   instance_ = nullptr;
   propInfo_ = nullptr;
 }

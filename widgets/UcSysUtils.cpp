@@ -76,8 +76,8 @@ bool IsPlatform51OrLater() {
 
 void InitPlatformFlags() {
   const TPlatformInfo& p = Platform();
-  SetPlatformFlags(p.IsNT(), p.Win32MajorVersion > 5 ||
-                                 (p.Win32MajorVersion == 5 && p.Win32MinorVersion >= 1));
+  SetPlatformFlags(
+      p.IsNT(), p.Win32MajorVersion > 5 || (p.Win32MajorVersion == 5 && p.Win32MinorVersion >= 1));
 }
 
 void SetPlatformFlags(bool unicode, bool platform51) {

@@ -20,7 +20,10 @@ bool IsContinuation(unsigned char b) {
 bool DecodeUtf8Sequence(const std::string& s, size_t& i, std::wstring& out) {
   const auto byte = [&s](size_t k) { return static_cast<unsigned char>(s[k]); };
   const unsigned char lead = byte(i);
-  const size_t length = lead < 0x80 ? 1 : (lead >= 0xF0 && lead <= 0xF4) ? 4 : (lead & 0x20) ? 3 : 2;
+  const size_t length = lead < 0x80                      ? 1
+                        : (lead >= 0xF0 && lead <= 0xF4) ? 4
+                        : (lead & 0x20)                  ? 3
+                                                         : 2;
   if (i + length > s.size())
     return false;
   for (size_t k = 1; k < length; ++k) {
@@ -298,8 +301,7 @@ std::string WideStringToStringCP(const std::wstring& w, UINT codePage) {
   if (codePage == kCodePageUTF8)
     return WideStringToUTF8(w);
   const int length = static_cast<int>(w.size());
-  const int n =
-      WideCharToMultiByte(codePage, 0, w.data(), length, nullptr, 0, nullptr, nullptr);
+  const int n = WideCharToMultiByte(codePage, 0, w.data(), length, nullptr, 0, nullptr, nullptr);
   if (n <= 0)
     return std::string();
   std::string out(static_cast<size_t>(n), '\0');

@@ -10,16 +10,18 @@ namespace {
 
 constexpr size_t kEllipsisRoom = 5;
 
+TGetFullPathNameA getFullPathNameA = GetFullPathNameA;
+
 // GetFullPathNameA into a buffer that fits the whole path: the kept bytes and
 // the offset of the file part (npos when none). False on failure.
 bool AnsiFullPath(const std::string& name, std::string& path, size_t& filePart) {
   std::vector<char> buffer(520);
   char* part = nullptr;
-  DWORD r = GetFullPathNameA(name.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), &part);
+  DWORD r = getFullPathNameA(name.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), &part);
   if (r >= buffer.size()) {
     // r is the size still needed, terminator included.
     buffer.resize(r);
-    r = GetFullPathNameA(name.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), &part);
+    r = getFullPathNameA(name.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), &part);
   }
   if (r == 0 || r >= buffer.size())
     return false;
@@ -83,4 +85,8 @@ DWORD PlatformGetFullPathName(const std::wstring& name, DWORD bufferLength, wcha
   if (IsUnicodePlatform())
     return GetFullPathNameW(name.c_str(), bufferLength, buffer, filePart);
   return AnsiGetFullPathName(name, bufferLength, buffer, filePart);
+}
+
+void SetGetFullPathNameA(TGetFullPathNameA function) {
+  getFullPathNameA = function ? function : GetFullPathNameA;
 }

@@ -19,3 +19,9 @@ int PlatformDrawText(HDC dc, const std::wstring& text, int count, RECT* rect, UI
 // terminator); 0 on failure. filePart may be null.
 DWORD PlatformGetFullPathName(const std::wstring& name, DWORD bufferLength, wchar_t* buffer,
                               wchar_t** filePart);
+
+// Tests: replaces GetFullPathNameA on the 8-bit path (nullptr restores it).
+// Where the tests run, the system's own fails beyond MAX_PATH, so paths longer
+// than its 520-byte buffer cannot be made otherwise.
+using TGetFullPathNameA = DWORD(WINAPI*)(LPCSTR name, DWORD length, LPSTR buffer, LPSTR* filePart);
+void SetGetFullPathNameA(TGetFullPathNameA function);
