@@ -70,11 +70,29 @@ void TVelComPortCoreThread::ReportException(const std::exception_ptr& e) {
 
 // ---- TVelComPortEventThread --------------------------------------------------
 
+TVelComPortEventThread::TWaitRecord::TWaitRecord()
+    : Event(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+  Overlapped.hEvent = Event;
+}
+
+TVelComPortEventThread::TWaitRecord::~TWaitRecord() {
+  CloseHandle(Event);
+}
+
 TVelComPortEventThread::TVelComPortEventThread(TVelComPortCore& core,
                                                const TVelCoreNotifyEvent& notify)
-    : TVelComPortCoreThread(core), notify_(notify) {
-  waitOverlapped_.hEvent = waitEvent_.Handle();
+    : TVelComPortCoreThread(core),
+      wait_(std::make_unique<TWaitRecord>()),
+      waitMask_(kEventMask),
+      armedMask_(kEventMask),
+      notify_(notify) {
   readOverlapped_.hEvent = readEvent_.Handle();
+}
+
+TVelComPortEventThread::~TVelComPortEventThread() {
+  // A wait that may still complete into its record keeps the record.
+  if (state_ == TWaitState::Pending)
+    static_cast<void>(wait_.release());
 }
 
 void TVelComPortEventThread::StopThread() {
@@ -96,13 +114,13 @@ int TVelComPortEventThread::ReadData(void* buffer, int count) {
   if (count <= 0)
     return 0;
   DWORD read = 0;
-  if (ReadFile(handle_, buffer, count, &read, &readOverlapped_))
-    return static_cast<int>(read);
-  if (GetLastError() != ERROR_IO_PENDING)
-    return 0;
-  if (!GetOverlappedResult(handle_, &readOverlapped_, &read, TRUE))
-    return 0;
-  readEvent_.ResetEvent();
+  if (!ReadFile(handle_, buffer, count, &read, &readOverlapped_)) {
+    if (GetLastError() != ERROR_IO_PENDING ||
+        !GetOverlappedResult(handle_, &readOverlapped_, &read, TRUE))
+      return 0;
+    readEvent_.ResetEvent();
+  }
+  bytesRead_ += read;
   return static_cast<int>(read);
 }
 
@@ -119,18 +137,22 @@ void TVelComPortEventThread::Execute() {
 }
 
 void TVelComPortEventThread::WaitOnce() {
-  if (!waitPending_ && !backOff_)
+  if (state_ == TWaitState::Armed)
     ArmWait();
   HANDLE objects[3];
   DWORD count = 0;
   objects[count++] = closeEvent_.Handle();
-  if (waitPending_)
-    objects[count++] = waitEvent_.Handle();
+  if (state_ == TWaitState::Pending)
+    objects[count++] = wait_->Event;
   objects[count++] = core_.outputFree_.Handle();
-  const DWORD result = WaitForMultipleObjects(count, objects, FALSE, kInputCheckMs);
-  backOff_ = false;
+  // After a wait that completed at once the next one is armed without delay.
+  const DWORD timeout = state_ == TWaitState::Armed ? 0 : kInputCheckMs;
+  const DWORD result = WaitForMultipleObjects(count, objects, FALSE, timeout);
+  if (state_ == TWaitState::BackingOff)
+    state_ = TWaitState::Armed;
   if (result == WAIT_TIMEOUT) {
-    CheckInput();
+    if (timeout != 0)
+      CheckInput();
     return;
   }
   if (result >= WAIT_OBJECT_0 + count)
@@ -138,60 +160,116 @@ void TVelComPortEventThread::WaitOnce() {
   const HANDLE signalled = objects[result - WAIT_OBJECT_0];
   if (signalled == closeEvent_.Handle())
     Terminate();
-  else if (signalled == waitEvent_.Handle())
+  else if (signalled == wait_->Event)
     CollectWait();
   else
     NotifyCore(ceOutFree, 0);
 }
 
 void TVelComPortEventThread::ArmWait() {
-  eventMask_ = 0;
-  if (WaitCommEvent(handle_, &eventMask_, &waitOverlapped_))
-    ProcessCommEvent();
+  if (Terminated())
+    return;
+  ApplyWaitMask();
+  wait_->Mask = 0;
+  if (WaitCommEvent(handle_, &wait_->Mask, &wait_->Overlapped))
+    ProcessCommEvent(true);
   else if (GetLastError() == ERROR_IO_PENDING)
-    waitPending_ = true;
+    state_ = TWaitState::Pending;
   else
-    backOff_ = true;
+    state_ = TWaitState::BackingOff;
+}
+
+void TVelComPortEventThread::ApplyWaitMask() {
+  if (armedMask_ != waitMask_ && SetCommMask(handle_, waitMask_))
+    armedMask_ = waitMask_;
 }
 
 void TVelComPortEventThread::CollectWait() {
   DWORD unused = 0;
-  if (GetOverlappedResult(handle_, &waitOverlapped_, &unused, FALSE)) {
-    waitPending_ = false;
-    ProcessCommEvent();
+  if (GetOverlappedResult(handle_, &wait_->Overlapped, &unused, FALSE)) {
+    ProcessCommEvent(false);
     return;
   }
   const bool stillPending = GetLastError() == ERROR_IO_INCOMPLETE;
-  waitEvent_.ResetEvent();
-  if (stillPending)
-    return;
-  waitPending_ = false;
-  backOff_ = true;
+  ResetEvent(wait_->Event);
+  if (!stillPending)
+    state_ = TWaitState::BackingOff;
 }
 
-void TVelComPortEventThread::ProcessCommEvent() {
-  waitEvent_.ResetEvent();
-  if (eventMask_ != 0)
-    NotifyCore(ceLineEvent, eventMask_);
-  else
-    backOff_ = true;  // a stop is under way, or the driver woke us for nothing
+// A wait that completed at once with nothing but EV_RXCHAR and no new bytes
+// is the platform's report of bytes already told about: no notice, and the
+// next waits leave EV_RXCHAR out.
+void TVelComPortEventThread::ProcessCommEvent(bool atOnce) {
+  ResetEvent(wait_->Event);
+  const DWORD mask = wait_->Mask;
+  state_ = TWaitState::Armed;
+  if (mask == 0) {
+    // A stop is under way, our own mask change ended the wait, or the driver
+    // woke us for nothing.
+    if (Terminated())
+      state_ = TWaitState::Stopping;
+    else if (!remasking_)
+      state_ = TWaitState::BackingOff;
+    remasking_ = false;
+    return;
+  }
+  remasking_ = false;
+  if (atOnce && mask == EV_RXCHAR && !InputArrived()) {
+    SetInputMasked(true);
+    return;
+  }
+  if (mask & EV_RXCHAR)
+    RememberInput();
+  NotifyCore(ceLineEvent, mask);
 }
 
 void TVelComPortEventThread::CheckInput() {
   COMSTAT stat;
   core_.GetComStat(stat);
-  if (stat.cbInQue > 0)
-    NotifyCore(ceNeedReadData, stat.cbInQue);
+  if (waitMask_ != kEventMask && (stat.cbInQue == 0 || InputArrived()))
+    SetInputMasked(false);
+  if (stat.cbInQue == 0)
+    return;
+  RememberInput();
+  NotifyCore(ceNeedReadData, stat.cbInQue);
 }
 
-// The wait record lives in this object: a wait still outstanding must end
-// before the object goes.
+// A pending wait ends (with an empty mask) when the mask changes under it.
+void TVelComPortEventThread::SetInputMasked(bool masked) {
+  waitMask_ = masked ? kEventMask & ~EV_RXCHAR : kEventMask;
+  RememberInput();
+  if (state_ != TWaitState::Pending)
+    return;
+  remasking_ = true;
+  ApplyWaitMask();
+}
+
+// Every byte the driver ever queued, as far as this thread can tell: the
+// bytes read so far and those waiting, counted under one lock.
+DWORD TVelComPortEventThread::InputTotal() {
+  TLockGuard guard(core_.readLock_);
+  COMSTAT stat;
+  core_.GetComStat(stat);
+  return bytesRead_ + stat.cbInQue;
+}
+
+bool TVelComPortEventThread::InputArrived() {
+  return static_cast<int32_t>(InputTotal() - noticedTotal_) > 0;
+}
+
+void TVelComPortEventThread::RememberInput() {
+  noticedTotal_ = InputTotal();
+}
+
+// The record may be written until the cancelled wait completes; when the
+// driver does not complete it in time, the destructor leaves the record be.
 void TVelComPortEventThread::AbandonWait() {
-  if (!waitPending_)
+  if (state_ != TWaitState::Pending)
     return;
   CancelIo(handle_);
-  WaitForSingleObject(waitEvent_.Handle(), kCancelledWaitMs);
-  waitPending_ = false;
+  WaitForSingleObject(wait_->Event, kCancelledWaitMs);
+  if (HasOverlappedIoCompleted(&wait_->Overlapped))
+    state_ = TWaitState::Stopping;
 }
 
 void TVelComPortEventThread::NotifyCore(TVelCoreEvent kind, DWORD data,

@@ -52,6 +52,7 @@ class TVelComPortCoreThread : public TThread {
 class TVelComPortEventThread : public TVelComPortCoreThread {
  public:
   TVelComPortEventThread(TVelComPortCore& core, const TVelCoreNotifyEvent& notify);
+  ~TVelComPortEventThread() override;
   void StopThread() override;
   // Runs on the caller's thread under the core's read lock; returns the bytes
   // read, 0 when the read failed.
@@ -62,22 +63,50 @@ class TVelComPortEventThread : public TVelComPortCoreThread {
   void HandleException() override;
 
  private:
+  // The wait's record lives on the heap: a cancelled wait that the driver
+  // never completes keeps it (leaked) rather than writing into freed memory.
+  struct TWaitRecord {
+    TWaitRecord();
+    ~TWaitRecord();
+    TWaitRecord(const TWaitRecord&) = delete;
+    TWaitRecord& operator=(const TWaitRecord&) = delete;
+    OVERLAPPED Overlapped{};
+    DWORD Mask = 0;
+    HANDLE Event;
+  };
+  enum class TWaitState {
+    Armed,       // a new wait is armed on the next pass
+    Pending,     // a wait is outstanding
+    BackingOff,  // the last wait failed: one pass without a wait first
+    Stopping     // the stop cleared the mask: no wait is armed any more
+  };
+
   void WaitOnce();
   void ArmWait();
+  void ApplyWaitMask();
   void CollectWait();
-  void ProcessCommEvent();
+  void ProcessCommEvent(bool atOnce);
   void CheckInput();
+  void SetInputMasked(bool masked);
+  DWORD InputTotal();
+  bool InputArrived();
+  void RememberInput();
   void AbandonWait();
   void NotifyCore(TVelCoreEvent kind, DWORD data, const std::exception_ptr& error = nullptr);
 
-  DWORD eventMask_ = 0;
-  bool waitPending_ = false;
-  // Set after a failed or empty wait: the next wait is armed only after one
-  // more pass, so a device that went away cannot spin a core.
-  bool backOff_ = false;
-  TEvent waitEvent_{true, false};
+  std::unique_ptr<TWaitRecord> wait_;
+  TWaitState state_ = TWaitState::Armed;
+  // The platform reports EV_RXCHAR at every arm while bytes are unread; with
+  // nothing new arriving, waits go on for line events only until the input
+  // check finds the queue empty or growing.
+  DWORD waitMask_;
+  DWORD armedMask_;
+  // A mask change ended the pending wait: its empty report is no stop.
+  bool remasking_ = false;
+  // Bytes read and queued, as counted at the last notice about input.
+  DWORD noticedTotal_ = 0;
+  std::atomic<DWORD> bytesRead_{0};
   TEvent readEvent_{true, false};
-  OVERLAPPED waitOverlapped_{};
   OVERLAPPED readOverlapped_{};
   const TVelCoreNotifyEvent notify_;
   std::atomic<bool> silenced_{false};
