@@ -500,16 +500,14 @@ void TCustomForm::ApplyPosition() {
 void TCustomForm::ShowingChanged() {
   const HWND window = WindowHandle();
   if (Showing()) {
-    if (OnShow)
-      OnShow(this);
+    RaiseEvent(OnShow);
     if (!shown_) {
       shown_ = true;
       ApplyPosition();
     }
     ShowWindow(window, ShowCommand());
   } else {
-    if (OnHide)
-      OnHide(this);
+    RaiseEvent(OnHide);
     ShowWindow(window, SW_HIDE);
   }
 }
@@ -569,19 +567,27 @@ void TCustomForm::CloseModal() {
 
 bool TCustomForm::CloseQuery() {
   bool canClose = true;
-  if (OnCloseQuery)
-    OnCloseQuery(this, canClose);
+  RaiseEvent(OnCloseQuery, canClose);
   return canClose;
 }
 
 void TCustomForm::DoClose(TCloseAction& action) {
-  if (OnClose)
-    OnClose(this, action);
+  RaiseEvent(OnClose, action);
+}
+
+void TCustomForm::SetModalResult(TModalResult result) {
+  if (result == modalResult_)
+    return;
+  modalResult_ = result;
+  // The modal loop may be waiting for a posted message while this runs in a
+  // sent one (Synchronize): wake it.
+  if (modal_ && HandleAllocated())
+    PostMessageA(WindowHandle(), WM_NULL, 0, 0);
 }
 
 void TCustomForm::Close() {
   if (modal_) {
-    modalResult_ = mrCancel;
+    SetModalResult(mrCancel);
     return;
   }
   if (!CloseQuery())
@@ -678,9 +684,7 @@ void TCustomForm::Activated(TMessage& m) {
   } else {
     DefaultHandler(m);
   }
-  const TNotifyEvent& event = active_ ? OnActivate : OnDeactivate;
-  if (event)
-    event(this);
+  RaiseEvent(active_ ? OnActivate : OnDeactivate);
 }
 
 namespace {
@@ -741,8 +745,7 @@ void TCustomForm::CollectActions(std::vector<TBasicAction*>& actions) const {
 // Messages.
 
 void TCustomForm::Paint() {
-  if (OnPaint)
-    OnPaint(this);
+  RaiseEvent(OnPaint);
 }
 
 void TCustomForm::Dispatch(TMessage& m) {
@@ -1122,8 +1125,9 @@ void TApplication::SetActive(bool active) {
 }
 
 void TApplication::EndSession() {
+  // Modal loops may be running under this message and use their forms when
+  // they return: they end with the loop, and Run frees the forms after.
   Terminate();
-  DestroyForms();
 }
 
 void TApplication::DestroyForms() {

@@ -144,7 +144,7 @@ class TCustomForm : public TCustomControl, public IFormSite {
   // Raises EInvalidOperation for a visible or disabled form.
   TModalResult ShowModal();
   TModalResult ModalResult() const { return modalResult_; }
-  void SetModalResult(TModalResult result) { modalResult_ = result; }
+  void SetModalResult(TModalResult result);
   bool Modal() const { return modal_; }
   // CloseQuery, then OnClose (caHide by default): the main form ends the
   // application, another form is hidden (caHide), minimised or freed later.
@@ -185,6 +185,13 @@ class TCustomForm : public TCustomControl, public IFormSite {
   virtual void DoClose(TCloseAction& action);
 
  private:
+  // Raises a form event unless the form is being destroyed: OnDestroy is
+  // the last event a form raises.
+  template <typename E, typename... Args>
+  void RaiseEvent(const E& event, Args&... args) {
+    if (event && !ComponentState().Contains(csDestroying))
+      event(this, args...);
+  }
   // Window style and extended style of the border settings.
   void FrameStyle(DWORD& style, DWORD& exStyle) const;
   // What the frame adds to the client size.

@@ -50,11 +50,19 @@ TEST_F(ApplicationObject, WithoutItTheApplicationWindowOwnsTheForms) {
   EXPECT_EQ(Application()->Handle(), GetWindow(main->Handle(), GW_OWNER));
 }
 
-TEST_F(ApplicationObject, TheEndOfTheSessionFreesTheForms) {
+TEST_F(ApplicationObject, TheEndOfTheSessionFreesTheFormsOnceTheLoopsUnwound) {
   TForm* main = nullptr;
   Application()->CreateForm(&main);
-  SendMessageA(Application()->Handle(), WM_ENDSESSION, TRUE, 0);
+  TForm* dialog = nullptr;
+  Application()->CreateForm(&dialog);
+  // The session ends while a modal form's loop runs: the loop ends and may
+  // still use its form.
+  TScript script({[] { SendMessageA(Application()->Handle(), WM_ENDSESSION, TRUE, 0); }});
+  EXPECT_EQ(mrCancel, dialog->ShowModal());
   EXPECT_TRUE(Application()->Terminated());
+  EXPECT_EQ(2, Screen()->FormCount());
+  EXPECT_EQ(mrCancel, dialog->ModalResult());
+  Application()->Run();
   EXPECT_EQ(nullptr, Application()->MainForm());
   EXPECT_EQ(0, Screen()->FormCount());
 }

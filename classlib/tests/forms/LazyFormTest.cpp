@@ -250,6 +250,14 @@ class TClosingForm : public TForm {
     OnClose = Method<&TClosingForm::FormClose>(this);
     OnDestroy = Method<&TClosingForm::FormDestroy>(this);
   }
+  void LogActivation() {
+    OnActivate = Method<&TClosingForm::FormActivate>(this);
+    OnDeactivate = Method<&TClosingForm::FormDeactivate>(this);
+    OnHide = Method<&TClosingForm::FormHide>(this);
+  }
+  void FormActivate(TObject*) { Log(this, "activate"); }
+  void FormDeactivate(TObject*) { Log(this, "deactivate"); }
+  void FormHide(TObject*) { Log(this, "hide"); }
   void FormCloseQuery(TObject*, bool& can) { can = canClose; }
   void FormClose(TObject*, TCloseAction& a) {
     Log(this, "close");
@@ -336,6 +344,16 @@ TEST_F(CloseProtocol, HandWrittenHandlersChooseTheirResultOrTheDefault) {
   EXPECT_EQ(1, SendMessageA(form->WindowHandle(), WM_USER + 1, 0, 0));
   EXPECT_EQ(0x424D5144, SendMessageA(form->WindowHandle(), WM_POWERBROADCAST, 0, 0));
   EXPECT_NE(0x424D5144, SendMessageA(form->WindowHandle(), WM_POWERBROADCAST, 4, 0));
+}
+
+TEST_F(CloseProtocol, OnDestroyIsTheLastEventOfAnActiveForm) {
+  TClosingForm* form = NewForm("Second");
+  form->LogActivation();
+  ShowAndActivate(form);
+  EventLog().clear();
+  form->Free();
+  HandlePending();
+  EXPECT_EQ(std::vector<std::string>{"Second:destroy"}, EventLog());
 }
 
 TEST_F(CloseProtocol, OnDestroyRunsWhileTheComponentsExist) {

@@ -106,6 +106,25 @@ TEST_F(ModalForms, TimersAndSynchronizeRunInsideTheModalLoop) {
   EXPECT_EQ(1, levelInside);
 }
 
+TEST_F(ModalForms, AResultSetBySynchronizeEndsTheLoopAtOnce) {
+  std::unique_ptr<TWorker> worker;
+  std::atomic<DWORD> setAt{0};
+  // The last step is only a safety net: a loop that sleeps would be ended
+  // by it, with another result and late.
+  TScript script({[&] {
+                    worker = std::make_unique<TWorker>([&](TWorker& self) {
+                      self.Synchronize([&] {
+                        setAt = GetTickCount();
+                        dialog_->SetModalResult(mrOk);
+                      });
+                    });
+                  },
+                  [&] { dialog_->SetModalResult(mrAbort); }},
+                 1500);
+  EXPECT_EQ(mrOk, dialog_->ShowModal());
+  EXPECT_LT(GetTickCount() - setAt, 1000u);
+}
+
 TEST_F(ModalForms, SynchronizeRunsInsideASystemMessageBox) {
   std::atomic<bool> synced{false};
   std::unique_ptr<TWorker> worker;
