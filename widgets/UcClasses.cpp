@@ -93,7 +93,7 @@ TAnsiStrings* TUcStrings::AnsiStrings() const {
   return ansiStrings_.get();
 }
 
-void TUcStrings::SetAnsiStrings(TAnsiStrings* value) {
+void TUcStrings::SetAnsiStrings(TStrings* value) {
   ansiStrings_->Assign(value);
 }
 

@@ -32,7 +32,7 @@ class TUcStrings : public TWideStrings {
   // The view in the ANSI code page. Setting it assigns the given list into
   // the view, so this list receives the items converted.
   TAnsiStrings* AnsiStrings() const;
-  void SetAnsiStrings(TAnsiStrings* value);
+  void SetAnsiStrings(TStrings* value);
 
   // "Strings", then the compatibility names "WideStrings", "WideStringsW" and
   // "WideStrings_UTF7", which are read but never written.
