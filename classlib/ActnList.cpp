@@ -291,9 +291,99 @@ void THintAction::Publish(TPublisher<THintAction>& p) {
   p.Property("Hint", &THintAction::Hint, &THintAction::SetHint);
 }
 
+// ---- TActionList -------------------------------------------------------------------
+
+VEL_COMPONENT_IMPL(TActionList, TComponent)
+
+TActionList::TActionList(TComponent* owner) : TComponent(owner) {}
+
+TActionList::~TActionList() {
+  // Normally the actions heard of the end through their free notification.
+  for (TContainedAction* action : std::vector<TContainedAction*>(actions_))
+    action->SetActionList(nullptr);
+}
+
+TContainedAction* TActionList::Actions(int index) const {
+  if (index < 0 || index >= ActionCount())
+    throw EListError(Format("List index out of bounds (%d)", index));
+  return actions_[index];
+}
+
+void TActionList::SetImages(TCustomImageList* value) {
+  ChangeLinkedImages(this, imagesLink_, value);
+}
+
+bool TActionList::ExecuteAction(TBasicAction* action) {
+  bool handled = false;
+  if (OnExecute)
+    OnExecute(this, action, handled);
+  return handled;
+}
+
+bool TActionList::UpdateAction(TBasicAction* action) {
+  bool handled = false;
+  if (OnUpdate)
+    OnUpdate(this, action, handled);
+  return handled;
+}
+
+void TActionList::InsertAction(TContainedAction* action) {
+  actions_.push_back(action);
+}
+
+void TActionList::RemoveAction(TContainedAction* action) {
+  actions_.erase(std::remove(actions_.begin(), actions_.end(), action), actions_.end());
+}
+
+int TActionList::IndexOfAction(const TContainedAction* action) const {
+  const auto it = std::find(actions_.begin(), actions_.end(), action);
+  return it == actions_.end() ? -1 : static_cast<int>(it - actions_.begin());
+}
+
+void TActionList::MoveAction(TContainedAction* action, int index) {
+  const int from = IndexOfAction(action);
+  if (from < 0)
+    return;
+  actions_.erase(actions_.begin() + from);
+  index = std::clamp(index, 0, ActionCount());
+  actions_.insert(actions_.begin() + index, action);
+}
+
+void TActionList::Publish(TPublisher<TActionList>& p) {
+  p.Property("Images", &TActionList::Images, &TActionList::SetImages);
+  p.Event("OnExecute", &TActionList::OnExecute);
+  p.Event("OnUpdate", &TActionList::OnUpdate);
+}
+
+// ---- TActionUpdatePass --------------------------------------------------------------
+
+namespace {
+TActionUpdatePass* currentPass = nullptr;
+}  // namespace
+
+TActionUpdatePass::TActionUpdatePass() : outer_(currentPass) {
+  if (!outer_)
+    currentPass = this;
+}
+
+TActionUpdatePass::~TActionUpdatePass() {
+  if (!outer_)
+    currentPass = nullptr;
+}
+
+bool TActionUpdatePass::Claim(TBasicAction* action) {
+  if (!currentPass || !action)
+    return action != nullptr;
+  auto& updated = currentPass->updated_;
+  if (std::find(updated.begin(), updated.end(), action) != updated.end())
+    return false;
+  updated.push_back(action);
+  return true;
+}
+
 void RegisterActionClasses() {
   for (const TMetaClass* meta :
-       {&TBasicAction::StaticClass(), &TContainedAction::StaticClass(),
+       {&TBasicAction::StaticClass(), &TContainedAction::StaticClass(), &TActionList::StaticClass(),
         &TCustomAction::StaticClass(), &TAction::StaticClass(), &TCustomHintAction::StaticClass(),
         &THintAction::StaticClass(), &TBasicActionLink::StaticClass(), &TActionLink::StaticClass(),
         &TControlActionLink::StaticClass(), &TWinControlActionLink::StaticClass()}) {

@@ -16,6 +16,7 @@
 #pragma once
 
 #include "Classes.h"
+#include "ImgList.h"
 #include "Messages.h"
 #include "Win.h"
 
@@ -251,7 +252,64 @@ class THintAction : public TCustomHintAction {
   using TCustomHintAction::TCustomHintAction;
 };
 
-// Makes the action and link classes known to FindClass (form data).
+// ---- Action lists ---------------------------------------------------------------
+
+using TActionEvent = TClosure<void(TObject* sender, TBasicAction* action, bool& handled)>;
+
+// Holds a form's actions in order. Its OnExecute and OnUpdate come before the
+// actions' own handlers, since an action asks its list first.
+class TActionList : public TComponent, public IActionContainer {
+  VEL_CLASS(TActionList, TComponent)
+  static void Publish(TPublisher<TActionList>& p);
+
+ public:
+  explicit TActionList(TComponent* owner);
+  ~TActionList() override;
+
+  int ActionCount() const { return static_cast<int>(actions_.size()); }
+  TContainedAction* Actions(int index) const;  // EListError out of range
+
+  TCustomImageList* Images() const { return imagesLink_.Sender(); }
+  void SetImages(TCustomImageList* value);
+
+  // OnExecute/OnUpdate; true when the handler set handled.
+  bool ExecuteAction(TBasicAction* action) override;
+  bool UpdateAction(TBasicAction* action) override;
+
+  TActionEvent OnExecute;
+  TActionEvent OnUpdate;
+
+  // IActionContainer.
+  void InsertAction(TContainedAction* action) override;
+  void RemoveAction(TContainedAction* action) override;
+  int IndexOfAction(const TContainedAction* action) const override;
+  void MoveAction(TContainedAction* action, int index) override;
+
+ private:
+  std::vector<TContainedAction*> actions_;
+  TChangeLink imagesLink_;
+};
+
+// One idle pass of action updates: while one is open, Claim answers true
+// only the first time it is asked about an action, so each is updated once
+// however many clients share it. Outside a pass every claim succeeds.
+// Passes nest; the outermost one decides.
+class TActionUpdatePass {
+ public:
+  TActionUpdatePass();
+  ~TActionUpdatePass();
+  TActionUpdatePass(const TActionUpdatePass&) = delete;
+  TActionUpdatePass& operator=(const TActionUpdatePass&) = delete;
+
+  static bool Claim(TBasicAction* action);
+
+ private:
+  TActionUpdatePass* outer_;
+  std::vector<TBasicAction*> updated_;
+};
+
+// Makes the action, action list and link classes known to FindClass (form
+// data).
 void RegisterActionClasses();
 
 // ---- Links ----------------------------------------------------------------------

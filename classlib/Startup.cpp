@@ -2,8 +2,11 @@
 
 #include "ActnList.h"
 #include "Controls.h"
+#include "ExtCtrls.h"
 #include "Forms.h"
 #include "ImgList.h"
+#include "Menus.h"
+#include "StdCtrls.h"
 #include "System.h"
 #include "Threads.h"
 
@@ -53,7 +56,10 @@ void StartCommonControls() {
 // per module.
 void RegisterLibraryClasses() {
   RegisterActionClasses();
+  RegisterStdCtrlsClasses();
+  RegisterExtCtrlsClasses();
   RegisterImageListClasses();
+  RegisterMenuClasses();
 }
 
 void StopModules() {
@@ -65,6 +71,7 @@ void StopModules() {
 }
 
 void StopLibrary() {
+  DoneMenus();
   DoneApplication();
   DoneScreen();
   DoneSyncWindow();
@@ -88,6 +95,7 @@ void Startup() {
   if (applicationTitle.empty())
     applicationTitle = ModuleTitle();
   InitApplication();
+  InitMenus();
   RegisterLibraryClasses();
   started = true;
   try {
