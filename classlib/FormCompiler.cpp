@@ -44,6 +44,10 @@ void AppendUtf16(std::u16string& out, uint32_t code) {
   }
 }
 
+// Deeper nesting than this is no form's: it ends as an error, not as a stack
+// overflow.
+constexpr int kMaxNesting = 256;
+
 class TFormCompiler {
  public:
   explicit TFormCompiler(const std::string& text) : text_(text) {
@@ -66,6 +70,22 @@ class TFormCompiler {
   [[noreturn]] void Fail(const std::string& what) const {
     throw EParserError("Line " + std::to_string(line_) + ": " + what);
   }
+
+  // Counts the depth of objects, lists and collections for a scope.
+  class TNesting {
+   public:
+    explicit TNesting(TFormCompiler& compiler) : compiler_(compiler) {
+      if (compiler_.nesting_ >= kMaxNesting)
+        compiler_.Fail("nested deeper than " + std::to_string(kMaxNesting) + " levels");
+      ++compiler_.nesting_;
+    }
+    ~TNesting() { --compiler_.nesting_; }
+    TNesting(const TNesting&) = delete;
+    TNesting& operator=(const TNesting&) = delete;
+
+   private:
+    TFormCompiler& compiler_;
+  };
 
   // ---- Scanning ----
 
@@ -145,6 +165,7 @@ class TFormCompiler {
 
   // After "object": [Name ":"] Class, properties, children, "end".
   void Object() {
+    const TNesting nesting(*this);
     std::string first = Name(false);
     SkipBlanks();
     std::string name;
@@ -370,6 +391,7 @@ class TFormCompiler {
   }
 
   void ListValue() {
+    const TNesting nesting(*this);
     ++pos_;
     Byte(vaList);
     for (SkipBlanks(); Peek() != ')'; SkipBlanks()) {
@@ -382,6 +404,7 @@ class TFormCompiler {
   }
 
   void CollectionValue() {
+    const TNesting nesting(*this);
     ++pos_;
     Byte(vaCollection);
     for (SkipBlanks(); Peek() != '>'; SkipBlanks()) {
@@ -423,6 +446,7 @@ class TFormCompiler {
   const std::string& text_;
   size_t pos_ = 0;
   int line_ = 1;
+  int nesting_ = 0;
   std::string out_;
 };
 

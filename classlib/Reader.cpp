@@ -19,6 +19,30 @@ std::vector<std::string> SplitPath(const std::string& path) {
   return names;
 }
 
+// Deeper nesting than this is no form's: it ends as an error, not as a stack
+// overflow.
+constexpr int kMaxNesting = 256;
+
+// Whatever a setter, a class lookup or a parent raises while form data is
+// read becomes an EReadError that says where. EResNotFound stays itself (a
+// missing resource is a build fault), EAbort stays silent.
+[[noreturn]] void RethrowAsReadError(const std::string& where) {
+  try {
+    throw;
+  } catch (const EResNotFound&) {
+    throw;
+  } catch (const EAbort&) {
+    throw;
+  } catch (const Exception& e) {
+    throw EReadError(Format("Error reading %s: %s", where, e.Message()));
+  }
+}
+
+std::string NameOf(const TObject* instance) {
+  const auto* component = dynamic_cast<const TComponent*>(instance);
+  return component && !component->Name().empty() ? component->Name() : instance->ClassName();
+}
+
 // A character property's value: a string of at most one character, the
 // empty string standing for character 0.
 template <typename Char, typename String>
@@ -42,8 +66,8 @@ uint8_t TReader::ReadByte() {
   return b;
 }
 
-std::string TReader::ReadBytes(uint32_t count) {
-  if (count > stream_.Size() - stream_.Position())
+std::string TReader::ReadBytes(uint64_t count) {
+  if (count > static_cast<uint64_t>(stream_.Size() - stream_.Position()))
     throw EReadError("Stream read error");
   std::string bytes(count, '\0');
   stream_.ReadBuffer(bytes.data(), static_cast<int32_t>(count));
@@ -159,6 +183,7 @@ void TReader::ReadListEnd() {
 }
 
 void TReader::ReadCollection(TCollection& collection) {
+  const TNesting nesting(*this);
   Expect(vaCollection);
   collection.BeginUpdate();
   try {
@@ -178,7 +203,19 @@ void TReader::ReadCollection(TCollection& collection) {
   collection.EndUpdate();
 }
 
+TReader::TNesting::TNesting(TReader& reader) : reader_(reader) {
+  if (++reader_.nesting_ > kMaxNesting) {
+    --reader_.nesting_;
+    throw EReadError(Format("Form data nested deeper than %d levels", kMaxNesting));
+  }
+}
+
+TReader::TNesting::~TNesting() {
+  --reader_.nesting_;
+}
+
 void TReader::SkipValue() {
+  const TNesting nesting(*this);
   switch (ReadValue()) {
     case vaNull:
     case vaFalse:
@@ -208,7 +245,7 @@ void TReader::SkipValue() {
       ReadBytes(ReadLength32());
       break;
     case vaWString:
-      ReadBytes(ReadLength32() * 2);
+      ReadBytes(uint64_t{ReadLength32()} * 2);
       break;
     case vaSet:
       while (!ReadShortString().empty()) {
@@ -286,18 +323,24 @@ void TReader::ReadChildren(TComponent* component) {
 }
 
 void TReader::ReadComponent(TComponent* parent) {
-  const TMetaClass* meta = FindClass(ReadShortString());
-  std::string name = ReadShortString();
-  TComponent* component = meta->CreateInstance(root_);
-  if (!component)
-    throw EReadError(Format("Cannot create a %s", meta->Name()));
-  loading_.push_back(component);
-  component->SetState(csLoading, true);
-  component->SetState(csReading, true);
-  component->SetParentComponent(parent);
-  if (!name.empty()) {
-    component->SetName(name);
-    AssignField(component);
+  const TNesting nesting(*this);
+  const std::string className = ReadShortString();
+  const std::string name = ReadShortString();
+  TComponent* component = nullptr;
+  try {
+    component = FindClass(className)->CreateInstance(root_);
+    if (!component)
+      throw EReadError(Format("Cannot create a %s", className));
+    loading_.push_back(component);
+    component->SetState(csLoading, true);
+    component->SetState(csReading, true);
+    component->SetParentComponent(parent);
+    if (!name.empty()) {
+      component->SetName(name);
+      AssignField(component);
+    }
+  } catch (...) {
+    RethrowAsReadError(Format("%s: %s", name, className));
   }
   ReadProperties(component);
   ReadChildren(component);
@@ -318,7 +361,24 @@ void TReader::ReadProperties(TPersistent* instance) {
 }
 
 void TReader::ReadProperty(TPersistent* instance) {
-  std::string path = ReadShortString();
+  const std::string path = ReadShortString();
+  // The outermost property names the place; those inside a collection item
+  // or a defined property are part of it.
+  if (inProperty_) {
+    ReadPropertyValue(instance, path);
+    return;
+  }
+  inProperty_ = true;
+  try {
+    ReadPropertyValue(instance, path);
+  } catch (...) {
+    inProperty_ = false;
+    RethrowAsReadError(NameOf(instance) + "." + path);
+  }
+  inProperty_ = false;
+}
+
+void TReader::ReadPropertyValue(TPersistent* instance, const std::string& path) {
   std::vector<std::string> names = SplitPath(path);
   TObject* target = WalkPath(instance, names);
   if (const TPropInfo* prop = GetPropInfo(target, names.back())) {
@@ -453,13 +513,17 @@ void TReader::ReadMethodValue(TObject* instance, const TPropInfo& prop) {
 
 void TReader::ResolveFixups() {
   for (const TFixup& fixup : fixups_) {
-    TComponent* target =
-        SameText(fixup.Name, root_->Name()) ? root_ : root_->FindComponent(fixup.Name);
-    if (!target)
-      throw EReadError(Format("Unresolved reference to %s", fixup.Name));
-    if (!target->InheritsFrom(*fixup.Prop->PropClass))
-      PropValueError();
-    SetObjectProp(fixup.Instance, *fixup.Prop, target);
+    try {
+      TComponent* target =
+          SameText(fixup.Name, root_->Name()) ? root_ : root_->FindComponent(fixup.Name);
+      if (!target)
+        throw EReadError(Format("Unresolved reference to %s", fixup.Name));
+      if (!target->InheritsFrom(*fixup.Prop->PropClass))
+        PropValueError();
+      SetObjectProp(fixup.Instance, *fixup.Prop, target);
+    } catch (...) {
+      RethrowAsReadError(NameOf(fixup.Instance) + "." + fixup.Prop->Name);
+    }
   }
   fixups_.clear();
 }
@@ -467,7 +531,13 @@ void TReader::ResolveFixups() {
 // ---- Loading forms ---------------------------------------------------------------
 
 void ReadComponentText(TComponent* root, const std::string& text) {
-  std::string binary = FormTextToBinary(text);
+  std::string binary;
+  try {
+    binary = FormTextToBinary(text);
+  } catch (const EParserError& e) {
+    throw EReadError(
+        Format("Error reading the form data of %s: %s", root->ClassName(), e.Message()));
+  }
   TMemoryStream stream;
   stream.WriteBuffer(binary.data(), static_cast<int32_t>(binary.size()));
   stream.SetPosition(0);

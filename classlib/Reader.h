@@ -78,8 +78,22 @@ class TReader : public TFiler {
     std::string Name;
   };
 
+  // Counts the depth of components, lists and collections for a scope.
+  class TNesting {
+   public:
+    explicit TNesting(TReader& reader);
+    ~TNesting();
+    TNesting(const TNesting&) = delete;
+    TNesting& operator=(const TNesting&) = delete;
+
+   private:
+    TReader& reader_;
+  };
+
   uint8_t ReadByte();
-  std::string ReadBytes(uint32_t count);
+  // 64 bits: a length read from the stream, doubled for wide strings, must
+  // not wrap.
+  std::string ReadBytes(uint64_t count);
   uint32_t ReadLength32();
   std::string ReadShortString();
   [[noreturn]] static void PropValueError();
@@ -88,6 +102,7 @@ class TReader : public TFiler {
   void ReadComponent(TComponent* parent);
   void ReadProperties(TPersistent* instance);
   void ReadChildren(TComponent* component);
+  void ReadPropertyValue(TPersistent* instance, const std::string& path);
   void ReadPropValue(TObject* instance, const TPropInfo& prop);
   void ReadClassValue(TObject* instance, const TPropInfo& prop);
   void ReadMethodValue(TObject* instance, const TPropInfo& prop);
@@ -107,6 +122,8 @@ class TReader : public TFiler {
   // The name DefineProperties is asked about, and whether a definition took it.
   std::string definedName_;
   bool definedFound_ = false;
+  bool inProperty_ = false;
+  int nesting_ = 0;
 };
 
 // Reads form data, in the text form, into root.

@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 namespace {
@@ -210,17 +211,65 @@ TEST_F(ReaderTest, ValueOfTheWrongKindIsInvalid) {
       "Buddy = Plain\nobject Plain: TComponent end",  // a reference of the wrong class
   };
   for (const char* line : cases) {
+    const std::string name(line, std::strcspn(line, " "));
     EXPECT_EQ(LoadError(std::string("object Form: TTestForm\n") + line + "\nend"),
-              "Invalid property value")
+              "Error reading Form." + name + ": Invalid property value")
         << line;
   }
 }
 
-TEST_F(ReaderTest, UnknownClassIsAnError) {
-  form_.reset(Create<TTestForm>(nullptr));
-  EXPECT_THROW(
-      ReadComponentText(form_.get(), "object Form: TTestForm object X: TNoSuchClass end end"),
-      EFilerError);
+TEST_F(ReaderTest, MalformedFormDataIsAReadErrorThatSaysWhere) {
+  const struct {
+    const char* text;
+    const char* message;
+  } cases[] = {
+      // The text itself (parser).
+      {"object Form: TTestForm\n  Number = 'open\nend",
+       "Error reading the form data of TTestForm: Line 2: unterminated string"},
+      // A class that is not registered (filer).
+      {"object Form: TTestForm\n  object X: TNoSuchClass\n  end\nend",
+       "Error reading X: TNoSuchClass: Class TNoSuchClass not found"},
+      // A setter that refuses the value.
+      {"object Form: TTestForm\n  object First: TTestComponent\n    Number = 13\n  end\nend",
+       "Error reading First.Number: Number cannot be 13"},
+      // Inside a collection item the outer property names the place.
+      {"object Form: TTestForm\n  Items = <item\n    Nothing = 1\n  end>\nend",
+       "Error reading Form.Items: Property Nothing does not exist"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(LoadError(c.text), c.message) << c.text;
+}
+
+TEST_F(ReaderTest, NestingIsCappedInTextAndInTheBinaryStream) {
+  const std::string deep = std::string(20000, '(') + std::string(20000, ')');
+  EXPECT_THAT(LoadError("object Form: TTestForm\n  Items = " + deep + "\nend"),
+              HasSubstr("Line 2: nested deeper than 256 levels"));
+  std::string objects;
+  for (int i = 0; i < 300; ++i)
+    objects += "object C" + std::to_string(i) + ": TTestPanel\n";
+  for (int i = 0; i < 300; ++i)
+    objects += "end\n";
+  EXPECT_THAT(LoadError("object Form: TTestForm\n" + objects + "end"),
+              HasSubstr("nested deeper than 256 levels"));
+
+  // The reader has its own cap for streams made elsewhere.
+  TMemoryStream stream;
+  const std::string lists(20000, static_cast<char>(vaList));
+  stream.WriteBuffer(lists.data(), static_cast<int32_t>(lists.size()));
+  stream.SetPosition(0);
+  TReader reader(stream);
+  EXPECT_THROW(reader.SkipValue(), EReadError);
+}
+
+TEST(ReaderValues, AWideStringLengthBeyond31BitsIsNoShortSkip) {
+  // 0x80000001 units are 0x100000002 bytes; in 32 bits that wraps to 2 and
+  // the skip would land inside the value.
+  const unsigned char bytes[] = {vaWString, 0x01, 0x00, 0x00, 0x80, 'a', 0, 'b', 0, vaNull};
+  TMemoryStream stream;
+  stream.WriteBuffer(bytes, sizeof(bytes));
+  stream.SetPosition(0);
+  TReader reader(stream);
+  EXPECT_THROW(reader.SkipValue(), EReadError);
 }
 
 TEST_F(ReaderTest, LoadedRunsOnceEverythingIsReadInReadingOrder) {
@@ -249,7 +298,7 @@ TEST_F(ReaderTest, FailedLoadClearsTheStateAndSkipsLoaded) {
         Number = 'bad'
       end
     end)"),
-            "Invalid property value");
+            "Error reading First.Number: Invalid property value");
   EXPECT_TRUE(LoadedLog().empty());
   EXPECT_TRUE(form_->ComponentState().Empty());
   EXPECT_TRUE(form_->First->ComponentState().Empty());

@@ -69,7 +69,12 @@ class TTestComponent : public TComponent {
   ~TTestComponent() override;
 
   int Number() const { return number_; }
-  void SetNumber(int n) { number_ = n; }
+  // 13 is refused, as a setter of the library refuses a bad value.
+  void SetNumber(int n) {
+    if (n == 13)
+      throw EInvalidOperation("Number cannot be 13");
+    number_ = n;
+  }
   char Letter() const { return letter_; }
   void SetLetter(char c) { letter_ = c; }
   wchar_t WideLetter() const { return wideLetter_; }
