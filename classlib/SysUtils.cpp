@@ -261,6 +261,10 @@ std::wstring AsOutput(const std::wstring& s, const std::wstring*) {
 
 const char* const kBadFormat = "Format '%s' invalid or incompatible with argument";
 
+// Widths and precisions above this are refused: format strings come from
+// translations too, and a huge number would wrap or exhaust memory.
+constexpr size_t kMaxFormatWidth = 1024;
+
 struct TSpec {
   bool leftAlign = false;
   size_t width = 0;
@@ -315,11 +319,14 @@ class TFormatter {
     throw EConvertError::CreateFmt(text, AsOutput(fmt_, static_cast<std::string*>(nullptr)));
   }
 
+  // Stops growing past the limit, so that no number of digits can wrap.
   size_t ParseNumber() {
     size_t n = 0;
     while (pos_ < fmt_.size() && fmt_[pos_] >= C('0') && fmt_[pos_] <= C('9')) {
-      n = n * 10 + (fmt_[pos_++] - C('0'));
+      n = std::min(n * 10 + (fmt_[pos_++] - C('0')), kMaxFormatWidth + 1);
     }
+    if (n > kMaxFormatWidth)
+      Fail(kBadFormat);
     return n;
   }
 

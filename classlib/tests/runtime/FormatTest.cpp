@@ -49,6 +49,16 @@ TEST(Format, BadTextsRaiseEConvertError) {
   EXPECT_THROW(Format("%RH"), EConvertError);
 }
 
+TEST(Format, WidthsAndPrecisionsAreBounded) {
+  // 2^32 would wrap to no padding in 32 bits; 10^9 would exhaust memory.
+  for (const char* fmt : {"%4294967296d", "%1000000000d", "%.1000000000d", "%1025d"})
+    EXPECT_THROW(Format(fmt, 1), EConvertError) << fmt;
+  EXPECT_THROW(Format("%-99999999999999999999s", "x"), EConvertError);
+  EXPECT_THROW(WideFormat(L"%4294967296d", 1), EConvertError);
+  EXPECT_EQ(Format("%1024d", 7).size(), 1024u);
+  EXPECT_EQ(Format("%.1024d", 7).size(), 1024u);
+}
+
 TEST(Format, WideFormat) {
   EXPECT_EQ(WideFormat(L"Error %d", 26), L"Error 26");
   EXPECT_EQ(WideFormat(L"%s (%s)", L"\u041f\u043e\u0440\u0442", "COM1"),
