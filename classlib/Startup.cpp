@@ -1,7 +1,10 @@
 #include "Startup.h"
 
 #include "ActnList.h"
+#include "Clipbrd.h"
+#include "ComCtrls.h"
 #include "Controls.h"
+#include "Dialogs.h"
 #include "ExtCtrls.h"
 #include "Forms.h"
 #include "ImgList.h"
@@ -59,6 +62,8 @@ void RegisterLibraryClasses() {
   RegisterStdCtrlsClasses();
   RegisterExtCtrlsClasses();
   RegisterImageListClasses();
+  RegisterComCtrlsClasses();
+  RegisterDialogClasses();
   RegisterMenuClasses();
 }
 
@@ -71,6 +76,7 @@ void StopModules() {
 }
 
 void StopLibrary() {
+  DoneClipboard();
   DoneMenus();
   DoneApplication();
   DoneScreen();
