@@ -262,6 +262,9 @@ void TCustomForm::BeforeDestruction() {
 
 void TCustomForm::Notification(TComponent* component, TOperation operation) {
   TCustomControl::Notification(component, operation);
+  // The menu took itself off the window already.
+  if (operation == opRemove && component == menu_)
+    menu_ = nullptr;
   if (operation == opRemove && component == popupParent_)
     popupParent_ = nullptr;
 }
@@ -336,17 +339,54 @@ TSize TCustomForm::FrameSize() const {
   DWORD exStyle;
   FrameStyle(style, exStyle);
   RECT frame{0, 0, 0, 0};
-  AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+  AdjustWindowRectEx(&frame, style, menu_ != nullptr, exStyle);
   return TSize(frame.right - frame.left, frame.bottom - frame.top);
 }
 
 void TCustomForm::CreateWnd() {
   const TRect client = ClientRect();
   TCustomControl::CreateWnd();
-  // The system may draw a thicker frame than it computes: the client size
-  // is what the form asked for.
+  AttachMenu();
+  // The system may draw a thicker frame than it computes, and an owner-drawn
+  // menu bar is only measured now: the client size is what the form asked
+  // for.
   if (ClientRect() != client)
     TCustomControl::SetClientSize(client.Width(), client.Height());
+}
+
+void TCustomForm::DestroyWindowHandle() {
+  DetachMenu();
+  TCustomControl::DestroyWindowHandle();
+}
+
+void TCustomForm::SetMenu(TMainMenu* menu) {
+  if (menu == menu_)
+    return;
+  const TRect client = ClientRect();
+  if (menu_) {
+    DetachMenu();
+    menu_->RemoveFreeNotification(this);
+  }
+  menu_ = menu;
+  if (menu_)
+    menu_->FreeNotification(this);
+  AttachMenu();
+  if (!ComponentState().Contains(csLoading))
+    SetClientSize(client.Width(), client.Height());
+}
+
+void TCustomForm::AttachMenu() {
+  if (!menu_ || !HandleAllocated())
+    return;
+  ::SetMenu(WindowHandle(), menu_->Handle());
+  menu_->SetWindowHandle(WindowHandle());
+}
+
+void TCustomForm::DetachMenu() {
+  if (!menu_ || !HandleAllocated())
+    return;
+  ::SetMenu(WindowHandle(), nullptr);
+  menu_->SetWindowHandle(nullptr);
 }
 
 void TCustomForm::SetClientSize(int width, int height) {
@@ -736,9 +776,9 @@ bool TCustomForm::ExecuteAction(TBasicAction* action) {
 void TCustomForm::CollectActions(std::vector<TBasicAction*>& actions) const {
   CollectControlActions(this, actions);
   for (int i = 0; i < ComponentCount(); ++i) {
-    auto* action = dynamic_cast<TContainedAction*>(Components(i));
-    if (action && action->ActionList())
-      AddOnce(actions, action);
+    auto* list = dynamic_cast<TActionList*>(Components(i));
+    for (int j = 0; list && j < list->ActionCount(); ++j)
+      AddOnce(actions, list->Actions(j));
   }
 }
 
@@ -787,6 +827,15 @@ void TCustomForm::Dispatch(TMessage& m) {
     case CM_ACTIONEXECUTE:
       m.Result = ExecuteAction(TCMActionExecute(m).Action()) ? 1 : 0;
       break;
+    case WM_COMMAND:
+    case WM_INITMENUPOPUP:
+    case WM_MENUSELECT:
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM:
+      // The menu's messages come before the reflection to child controls.
+      if (!menu_ || !DispatchMenuMessage({menu_}, m))
+        TCustomControl::Dispatch(m);
+      break;
     case CM_RELEASE:
       Free();
       break;
@@ -811,6 +860,7 @@ void TForm::Publish(TPublisher<TForm>& p) {
   p.Property("ClientHeight", &TControl::ClientHeight, &TControl::SetClientHeight);
   p.Property("ClientWidth", &TControl::ClientWidth, &TControl::SetClientWidth);
   p.Property("KeyPreview", &TCustomForm::KeyPreview, &TCustomForm::SetKeyPreview);
+  p.Property("Menu", &TCustomForm::Menu, &TCustomForm::SetMenu);
   p.Property("Position", &TCustomForm::Position, &TCustomForm::SetPosition);
   p.Property("WindowState", &TCustomForm::WindowState, &TCustomForm::SetWindowState);
   p.Event("OnActivate", &TCustomForm::OnActivate);
@@ -1036,14 +1086,24 @@ void TApplication::SetMouseControlSource(std::function<TControl*()> source) {
 void TApplication::UpdateVisibleFormsActions() {
   if (!Screen())
     return;
+  const TActionUpdatePass pass;
   std::vector<TBasicAction*> actions;
   for (int i = 0; i < Screen()->FormCount(); ++i) {
     TCustomForm* form = Screen()->Forms(i);
     if (form->Visible())
       form->CollectActions(actions);
   }
-  for (TBasicAction* action : actions)
-    action->Update();
+  for (TBasicAction* action : actions) {
+    if (TActionUpdatePass::Claim(action))
+      action->Update();
+  }
+  // Through the items' own virtual: a subclass may do more there.
+  for (int i = 0; i < Screen()->FormCount(); ++i) {
+    TCustomForm* form = Screen()->Forms(i);
+    TMenuItem* bar = form->Visible() && form->Menu() ? form->Menu()->Items() : nullptr;
+    for (int j = 0; bar && j < bar->Count(); ++j)
+      bar->Items(j)->InitiateAction();
+  }
 }
 
 // The application window.

@@ -15,6 +15,7 @@
 
 #include "ActnList.h"
 #include "Controls.h"
+#include "Menus.h"
 #include "Screen.h"
 
 #include <exception>
@@ -157,8 +158,14 @@ class TCustomForm : public TCustomControl, public IFormSite {
   // controls.
   bool ExecuteAction(TBasicAction* action) override;
   // Every action of a visible control (windowless included) and of the
-  // form's action lists, each once, into actions (idle updates).
+  // action lists the form owns, in list order, each once, into actions
+  // (idle updates).
   void CollectActions(std::vector<TBasicAction*>& actions) const;
+
+  // The menu bar: attached when the window is made; the client size stays
+  // as it was when one comes or goes.
+  TMainMenu* Menu() const { return menu_; }
+  void SetMenu(TMainMenu* menu);
 
   TNotifyEvent OnCreate;
   TNotifyEvent OnDestroy;
@@ -177,6 +184,7 @@ class TCustomForm : public TCustomControl, public IFormSite {
 
   void CreateParams(TCreateParams& params) override;
   void CreateWnd() override;
+  void DestroyWindowHandle() override;
   void Dispatch(TMessage& message) override;
   void Paint() override;
   void Loaded() override;
@@ -207,6 +215,9 @@ class TCustomForm : public TCustomControl, public IFormSite {
   void CloseModal();
   void SizeChanged(TMessage& m);
   void MinMaxInfo(TMessage& m);
+  // The menu on the window and off it again (the window would destroy it).
+  void AttachMenu();
+  void DetachMenu();
 
   TFormBorderStyle borderStyle_ = bsSizeable;
   TBorderIcons borderIcons_{biSystemMenu, biMinimize, biMaximize};
@@ -223,6 +234,7 @@ class TCustomForm : public TCustomControl, public IFormSite {
   bool creating_ = false;
   bool shown_ = false;
   TSize loadedClientSize_{-1, -1};  // set by form data, kept for Loaded
+  TMainMenu* menu_ = nullptr;
 };
 
 // The form class that form data describes; it publishes what forms store.

@@ -290,7 +290,7 @@ TEST_F(IdleProcessing, EveryLinkedActionIsUpdatedOncePerPass) {
   hidden->SetParent(panel_);
   hidden->SetAction(makeAction(form_, "OfHidden"));
   hidden->SetVisible(false);
-  auto* list = Create<TTestActionList>(form_);
+  auto* list = Create<TActionList>(form_);
   makeAction(form_, "InList")->SetActionList(list);
   makeAction(form_, "Loose");
   TOwned<TForm> invisible(CreateNew<TForm>(nullptr));

@@ -190,22 +190,6 @@ bool TTestHintTarget::ExecuteAction(TBasicAction* action) {
   return TTestPanel::ExecuteAction(action);
 }
 
-VEL_CLASS_IMPL(TTestActionList, TComponent)
-
-void TTestActionList::RemoveAction(TContainedAction* action) {
-  actions_.erase(std::remove(actions_.begin(), actions_.end(), action), actions_.end());
-}
-
-int TTestActionList::IndexOfAction(const TContainedAction* action) const {
-  const auto it = std::find(actions_.begin(), actions_.end(), action);
-  return it == actions_.end() ? -1 : static_cast<int>(it - actions_.begin());
-}
-
-void TTestActionList::MoveAction(TContainedAction* action, int index) {
-  RemoveAction(action);
-  actions_.insert(actions_.begin() + index, action);
-}
-
 // ---- Helpers -------------------------------------------------------------------------
 
 void FormsTest::SetUp() {

@@ -104,20 +104,6 @@ class TTestHintTarget : public TTestPanel {
   std::vector<std::string> hints;
 };
 
-// The tests' action list.
-class TTestActionList : public TComponent, public IActionContainer {
-  VEL_CLASS(TTestActionList, TComponent)
- public:
-  using TComponent::TComponent;
-  void InsertAction(TContainedAction* action) override { actions_.push_back(action); }
-  void RemoveAction(TContainedAction* action) override;
-  int IndexOfAction(const TContainedAction* action) const override;
-  void MoveAction(TContainedAction* action, int index) override;
-
- private:
-  std::vector<TContainedAction*> actions_;
-};
-
 // Every test starts with a fresh library: a new application object, no
 // forms, nothing terminated.
 class FormsTest : public testing::Test {
