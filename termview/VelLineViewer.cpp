@@ -92,7 +92,7 @@ void TVelCustomLineViewer::SetCaretBlinkTime(int ms) {
     return;
   caretBlinkTime_ = ms;
   if (caretCreated_)
-    SetCaretBlinkTime(static_cast<UINT>(ms));
+    ::SetCaretBlinkTime(static_cast<UINT>(ms));
 }
 
 void TVelCustomLineViewer::SetLineCount(int count) {
@@ -540,7 +540,7 @@ bool TVelCustomLineViewer::ExtendFlag(TShiftState shift) const {
 bool TVelCustomLineViewer::CreateCaretOfType() {
   savedBlinkTime_ = GetCaretBlinkTime();
   blinkSaved_ = true;
-  SetCaretBlinkTime(static_cast<UINT>(caretBlinkTime_));
+  ::SetCaretBlinkTime(static_cast<UINT>(caretBlinkTime_));
   int width = charWidth_;
   int height = lineHeight_;
   caretOffset_ = TPoint(0, 0);
@@ -553,7 +553,7 @@ bool TVelCustomLineViewer::CreateCaretOfType() {
   const bool created = CreateCaret(WindowHandle(), nullptr, width, height) != FALSE;
   if (!created) {
     // A failed caret must not leave the system-wide setting changed.
-    SetCaretBlinkTime(savedBlinkTime_);
+    ::SetCaretBlinkTime(savedBlinkTime_);
     blinkSaved_ = false;
   }
   return created;
@@ -573,7 +573,7 @@ void TVelCustomLineViewer::FreeCaret() {
     HideCaret(WindowHandle());
   caretShown_ = false;
   if (blinkSaved_)
-    SetCaretBlinkTime(savedBlinkTime_);
+    ::SetCaretBlinkTime(savedBlinkTime_);
   blinkSaved_ = false;
   DestroyCaret();
   caretCreated_ = false;

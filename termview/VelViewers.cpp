@@ -222,6 +222,11 @@ void TVelCustomTerminal::CursorToWritePos(bool columnScroll) {
   columnScroll_ = columnScroll;
   try {
     MoveCursorTo(TPoint(buffer_->WriteCol(), buffer_->WriteRow()));
+    // The user may have scrolled the view away from a cursor that did not
+    // move: the view comes back all the same.
+    ScrollRowIntoView();
+    ScrollColIntoView();
+    DoUpdateWindow();
   } catch (...) {
     columnScroll_ = true;
     throw;
@@ -373,7 +378,9 @@ void TVelCustomTerminal::ApplyLogging() {
 }
 
 void TVelCustomTerminal::OpenLog() {
-  if (ComponentState().Contains(csDesigning) || logging_ == lgOff)
+  // While form data is read the name may still change: Loaded opens it once.
+  const TComponentState state = ComponentState();
+  if (state.Contains(csDesigning) || state.Contains(csLoading) || logging_ == lgOff)
     return;
   try {
     const bool append = logging_ == lgAppend && FileExists(logName_);
