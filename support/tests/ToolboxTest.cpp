@@ -38,20 +38,52 @@ TEST(ToolboxTest, PortDeviceNameByPlatform) {
   EXPECT_EQ("\\\\.\\COM3", ComPortDeviceName(3));
 }
 
+std::string ClipboardText() {
+  std::string text;
+  if (!OpenClipboard(nullptr))
+    return "<cannot open>";
+  if (HANDLE data = GetClipboardData(CF_TEXT)) {
+    text = static_cast<const char*>(GlobalLock(data));
+    GlobalUnlock(data);
+  } else {
+    text = "<none>";
+  }
+  CloseClipboard();
+  return text;
+}
+
 TEST(ToolboxTest, ClipboardRoundTrip) {
   for (const std::string text : {"line one\r\nline \xE4\xF6\xFC two", ""}) {
     CopyTextToClipboard(text);
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    HANDLE data = GetClipboardData(CF_TEXT);
-    std::string got;
-    if (data) {
-      got = static_cast<const char*>(GlobalLock(data));
-      GlobalUnlock(data);
-    }
-    CloseClipboard();
-    EXPECT_TRUE(data != nullptr);
-    EXPECT_EQ(text, got);
+    EXPECT_EQ(text, ClipboardText());
   }
+}
+
+// The clipboard belongs to the thread that opened it.
+DWORD WINAPI HoldClipboard(void* events) {
+  HANDLE* e = static_cast<HANDLE*>(events);
+  HWND owner =
+      CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+  OpenClipboard(owner);
+  SetEvent(e[0]);
+  WaitForSingleObject(e[1], 10000);
+  CloseClipboard();
+  DestroyWindow(owner);
+  return 0;
+}
+
+TEST(ToolboxTest, ClipboardHeldElsewhereStaysUnchanged) {
+  CopyTextToClipboard("before");
+  HANDLE events[2] = {CreateEventA(nullptr, TRUE, FALSE, nullptr),
+                      CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+  HANDLE holder = CreateThread(nullptr, 0, HoldClipboard, events, 0, nullptr);
+  WaitForSingleObject(events[0], 10000);
+  CopyTextToClipboard("after");
+  SetEvent(events[1]);
+  WaitForSingleObject(holder, 10000);
+  for (HANDLE h : {holder, events[0], events[1]})
+    CloseHandle(h);
+  EXPECT_EQ("before", ClipboardText());
 }
 
 TEST(ToolboxTest, ShellFolderAndFileProbe) {
