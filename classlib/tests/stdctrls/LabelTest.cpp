@@ -1,0 +1,133 @@
+// Labels and static texts: auto-size from the caption, accelerators that
+// focus another control, painting.
+#include "StdCtrlsTestSupport.h"
+
+#include <algorithm>
+
+namespace {
+
+class Captions : public StdCtrlsTest {};
+
+// The size DrawTextA gives text in font (one line).
+TSize Measured(TFont* font, const std::string& text) {
+  HDC dc = GetDC(nullptr);
+  const HGDIOBJ old = SelectObject(dc, font->Handle());
+  TRect r;
+  DrawTextA(dc, text.c_str(), -1, &r, DT_CALCRECT | DT_EXPANDTABS);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  return TSize(r.Width(), r.Height());
+}
+
+TEST_F(Captions, AutoSizeFollowsCaptionAndFontAndKeepsOneLineWhenEmpty) {
+  auto* label = Add<TLabel>("Label", Bounds(100, 10, 65, 17));
+  label->SetCaption("Hello, world");
+  const TSize hello = Measured(label->Font(), "Hello, world");
+  const int fontHeight = label->Font()->Height();
+  EXPECT_EQ(TSize(label->Width(), label->Height()), hello);
+  label->Font()->SetHeight(-30);
+  EXPECT_GT(label->Height(), hello.cy);
+  label->Font()->SetHeight(fontHeight);
+  const int line = label->Height();
+  for (const char* caption : {"", "&"}) {
+    label->SetCaption(caption);
+    EXPECT_EQ(label->Height(), line) << '"' << caption << '"';
+  }
+  // A right-aligned label keeps its right edge.
+  label->SetCaption("x");
+  label->SetAlignment(taRightJustify);
+  const int right = label->Left() + label->Width();
+  label->SetCaption("a longer caption");
+  EXPECT_EQ(label->Left() + label->Width(), right);
+  label->SetAutoSize(false);
+  label->SetCaption("y");
+  EXPECT_EQ(label->Left() + label->Width(), right);
+}
+
+TEST_F(Captions, LabelAcceleratorFocusesItsControlOnlyWhenItMay) {
+  auto* label = Add<TLabel>("Label");
+  auto* edit = Add<TEdit>("Edit", Bounds(8, 40, 100, 21));
+  auto* other = Add<TEdit>("Other", Bounds(8, 70, 100, 21));
+  label->SetCaption("&Name");
+  Focus(other);
+  EXPECT_EQ(form_->Perform(CM_DIALOGCHAR, 'n', 0), 0);  // no FocusControl
+  label->SetFocusControl(edit);
+  label->SetShowAccelChar(false);
+  EXPECT_EQ(form_->Perform(CM_DIALOGCHAR, 'n', 0), 0);
+  label->SetShowAccelChar(true);
+  label->SetEnabled(false);
+  EXPECT_EQ(form_->Perform(CM_DIALOGCHAR, 'n', 0), 0);
+  label->SetEnabled(true);
+  EXPECT_EQ(form_->Perform(CM_DIALOGCHAR, 'N', 0), 1);
+  EXPECT_EQ(edit->WindowHandle(), GetFocus());
+  // A freed FocusControl is dropped.
+  edit->Free();
+  EXPECT_EQ(label->FocusControl(), nullptr);
+}
+
+TEST_F(Captions, LabelPaintsItsColourAndCaptionAndADisabledOneTwice) {
+  auto* label = Add<TLabel>("Label", Bounds(0, 0, 80, 20));
+  label->SetCaption("WWWW");
+  label->SetColor(clYellow);
+  label->Font()->SetColor(clRed);
+  auto colours = [label] {
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, label->Width(), label->Height());
+    const HGDIOBJ old = SelectObject(dc, bitmap);
+    label->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+    std::vector<COLORREF> seen;
+    for (int y = 0; y < label->Height(); ++y)
+      for (int x = 0; x < label->Width(); ++x)
+        seen.push_back(GetPixel(dc, x, y));
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return seen;
+  };
+  auto has = [](const std::vector<COLORREF>& seen, TColor c) {
+    return std::find(seen.begin(), seen.end(), ColorToRGB(c)) != seen.end();
+  };
+  std::vector<COLORREF> seen = colours();
+  EXPECT_EQ(seen.front(), ColorToRGB(clYellow));
+  EXPECT_TRUE(has(seen, clRed));
+  label->SetEnabled(false);
+  seen = colours();
+  EXPECT_FALSE(has(seen, clRed));
+  EXPECT_TRUE(has(seen, clBtnShadow));
+  EXPECT_TRUE(has(seen, clBtnHighlight));
+}
+
+TEST_F(Captions, StaticTextSizesToItsCaptionAndTakesItsColour) {
+  auto* text = Add<TStaticText>("Strip", Bounds(20, 30, 10, 10));
+  text->SetCaption("Amber strip");
+  HDC dc = GetDC(nullptr);
+  const HGDIOBJ old = SelectObject(dc, text->Font()->Handle());
+  SIZE size{};
+  GetTextExtentPoint32A(dc, "Amber strip", 11, &size);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  EXPECT_EQ(text->BoundsRect(), Bounds(20, 30, size.cx + 4 * GetSystemMetrics(SM_CXBORDER),
+                                       size.cy + 4 * GetSystemMetrics(SM_CYBORDER)));
+  text->SetColor(RGB(0xFE, 0xCB, 0x0E));
+  HDC paint = GetDC(form_->Handle());
+  const LRESULT brush =
+      SendMessageA(form_->Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(paint),
+                   reinterpret_cast<LPARAM>(text->Handle()));
+  EXPECT_EQ(brush, reinterpret_cast<LRESULT>(text->Brush()->Handle()));
+  EXPECT_EQ(GetBkColor(paint), RGB(0xFE, 0xCB, 0x0E));
+  ReleaseDC(form_->Handle(), paint);
+  EXPECT_TRUE(GetWindowLongA(text->Handle(), GWL_STYLE) & SS_NOTIFY);
+}
+
+TEST_F(Captions, StaticTextAcceleratorFocusesItsControl) {
+  auto* text = Add<TStaticText>("Strip");
+  auto* edit = Add<TEdit>("Edit", Bounds(8, 40, 100, 21));
+  text->SetCaption("&Port");
+  text->SetFocusControl(edit);
+  EXPECT_EQ(form_->Perform(CM_DIALOGCHAR, 'p', 0), 1);
+  EXPECT_EQ(edit->WindowHandle(), GetFocus());
+}
+
+}  // namespace
