@@ -1,0 +1,101 @@
+// What a flush leaves on the screen must be what a full repaint draws, also
+// when the client height is not a whole number of lines.
+#include "TermTestSupport.h"
+
+namespace {
+
+class PaintTest : public TermFormTest {
+ protected:
+  void SetUp() override {
+    TermFormTest::SetUp();
+    term = Add<TProbeTerminal>(420, 200);
+    term->SetTermColorMode(cmC16_16);
+    ShowForm();
+    // Ten lines and a half.
+    const int lh = term->LineHeight();
+    term->SetClientHeight(lh * 10 + lh / 2);
+    Settle();
+    ASSERT_NE(0, term->ClientHeight() % lh);
+    ASSERT_EQ(10, term->VisibleRows());
+  }
+  void WriteLine(int n) {
+    for (char c : "\r\nline " + std::to_string(n) + std::string(n % 40, '#'))
+      term->WriteColorChar(c, static_cast<uint8_t>(n % 3), static_cast<uint8_t>(1 + n % 14));
+  }
+  // Flushes, lets the paint run and compares with a forced repaint.
+  void ExpectFlushMatchesRepaint(const std::string& what) {
+    term->FlushDisplay();
+    Settle();
+    const std::vector<uint32_t> shown = ClientPixels(term);
+    ASSERT_EQ(RepaintedPixels(term), shown) << what;
+  }
+
+  TProbeTerminal* term = nullptr;
+};
+
+TEST_F(PaintTest, OneLinePerFlushPastTheBottom) {
+  for (int n = 0; n < 16; ++n) {
+    WriteLine(n);
+    ExpectFlushMatchesRepaint("line " + std::to_string(n));
+  }
+}
+
+TEST_F(PaintTest, SeveralLinesPerFlush) {
+  for (int batch = 0; batch < 8; ++batch) {
+    for (int k = 0; k < 3; ++k)
+      WriteLine(batch * 3 + k);
+    ExpectFlushMatchesRepaint("batch " + std::to_string(batch));
+  }
+}
+
+TEST_F(PaintTest, FullRing) {
+  term->SetScrollBackRows(20);
+  for (int n = 0; n < 70; ++n) {
+    WriteLine(n);
+    if (n % 4 == 3)
+      ExpectFlushMatchesRepaint("line " + std::to_string(n));
+  }
+  EXPECT_EQ(20, term->LineCount());
+}
+
+TEST_F(PaintTest, RedimensioningRepaintsEverything) {
+  for (int n = 0; n < 5; ++n)
+    WriteLine(n);
+  term->FlushDisplay();
+  Settle();
+  const std::vector<uint32_t> written = ClientPixels(term);
+  term->SetTermColorMode(cmL16_16);
+  Settle();
+  const std::vector<uint32_t> emptied = ClientPixels(term);
+  EXPECT_NE(written, emptied);
+  EXPECT_EQ(RepaintedPixels(term), emptied);
+  term->SetUserDataSize(3);
+  Settle();
+  EXPECT_EQ(RepaintedPixels(term), ClientPixels(term));
+}
+
+TEST_F(PaintTest, EveryByteAndColourPairPaints) {
+  struct TAnyColours {
+    void Get(TObject*, int, TVelTRMCharAttrs& colors) {
+      for (TVelTRMCharAttr& pair : colors)
+        pair = TVelTRMCharAttr{static_cast<uint8_t>(pair.Fore + 77), 0xEE};
+    }
+  } handler;
+  term->OnGetColors = Method<&TAnyColours::Get>(&handler);
+  for (int pair = 0; pair < 0x10000; ++pair) {
+    term->WriteColorChar(static_cast<char>(pair), static_cast<uint8_t>(pair >> 8),
+                         static_cast<uint8_t>(pair));
+    if (pair % 2048 == 0)
+      term->FlushDisplay();
+  }
+  for (int b = 0; b < 256; ++b)
+    term->WriteChar(static_cast<char>(b));
+  ExpectFlushMatchesRepaint("all bytes");
+  term->SetLeftSpace(10);
+  term->SetSelectedStyle(TFontStyles{fsBold});
+  SendScroll(term, WM_HSCROLL, SB_LINERIGHT);
+  Settle();
+  EXPECT_EQ(std::vector<std::string>{}, boxes) << "painting raised";
+}
+
+}  // namespace
