@@ -1,6 +1,8 @@
 #include "uLanguages.h"
 
+#include "Graphics.h"
 #include "LibraryEnvironment.h"
+#include "System.h"
 #include "SysUtils.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +13,26 @@
 
 namespace {
 
-const auto* const environment = testing::AddGlobalTestEnvironment(new TLibraryEnvironment);
+// The program's start: the tables go in before the library starts, and
+// InitLanguages runs as a module.
+class TLanguagesEnvironment : public TLibraryEnvironment {
+ protected:
+  void BeforeStartup() override { RegisterLanguages(TerminalLanguageSet, TerminalLocaleMap); }
+};
+
+const auto* const environment = testing::AddGlobalTestEnvironment(new TLanguagesEnvironment);
+
+// What the start-up module recorded, before any test changes it.
+bool startJapanese = false;
+bool startGerman = false;
+
+class TRecordStart : public testing::Environment {
+  void SetUp() override {
+    startJapanese = LanguageAvailable(8);
+    startGerman = LanguageAvailable(2);
+  }
+};
+const auto* const recorder = testing::AddGlobalTestEnvironment(new TRecordStart);
 
 // The printf-style specifiers of a text, in order.
 std::wstring Specifiers(const std::wstring& text) {
@@ -242,10 +263,21 @@ TEST_F(LanguagesTest, GlyphTestRunsAndFailsSafely) {
 }
 
 TEST_F(LanguagesTest, StartupRecordsThePlatform) {
+  EXPECT_EQ(&TerminalLanguageSet, &LanguageSet());
+  EXPECT_TRUE(startGerman);
+  EXPECT_EQ(JapaneseGlyphTest(), startJapanese);
   SetLanguagePlatform(0, true);
   InitLanguages();
   EXPECT_TRUE(LanguageAvailable(0));
   EXPECT_EQ(JapaneseGlyphTest(), LanguageAvailable(8));
+}
+
+TEST_F(LanguagesTest, ReferenceImageIsLinkedIn) {
+  TOwned<TBitmap> image(Create<TBitmap>());
+  image->LoadFromResourceName(HInstance(), "JapTestChar");
+  EXPECT_EQ(pf1bit, image->PixelFormat());
+  EXPECT_EQ(11, image->Width());
+  EXPECT_EQ(12, image->Height());
 }
 
 }  // namespace
