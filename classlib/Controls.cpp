@@ -101,6 +101,17 @@ TShiftState KeyDataToShiftState(LONG keyData) {
   return s;
 }
 
+const TIntegerIdents& CursorIdents() {
+  static const TIntegerIdents idents{
+      {"crDefault", crDefault},   {"crNone", crNone},           {"crArrow", crArrow},
+      {"crCross", crCross},       {"crIBeam", crIBeam},         {"crSizeNESW", crSizeNESW},
+      {"crSizeNS", crSizeNS},     {"crSizeNWSE", crSizeNWSE},   {"crSizeWE", crSizeWE},
+      {"crUpArrow", crUpArrow},   {"crHourGlass", crHourGlass}, {"crNo", crNo},
+      {"crAppStart", crAppStart}, {"crHelp", crHelp},           {"crHandPoint", crHandPoint},
+      {"crSizeAll", crSizeAll}};
+  return idents;
+}
+
 std::string GetShortHint(const std::string& hint) {
   const size_t bar = hint.find('|');
   return bar == std::string::npos ? hint : hint.substr(0, bar);
@@ -269,6 +280,9 @@ void TControl::Publish(TPublisher<TControl>& p) {
   p.Property("Hint", &TControl::Hint, &TControl::SetHint);
   p.Property("ShowHint", &TControl::ShowHint, &TControl::SetShowHint);
   p.Property("ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint);
+  p.Property("PopupMenu", &TControl::PopupMenu, &TControl::SetPopupMenu);
+  p.Property("Cursor", &TControl::Cursor, &TControl::SetCursor, CursorIdents());
+  p.Property("Tag", &TComponent::Tag, &TComponent::SetTag);
   p.Event("OnClick", &TControl::OnClick);
   p.Event("OnDblClick", &TControl::OnDblClick);
   p.Event("OnMouseDown", &TControl::OnMouseDown);
@@ -560,9 +574,25 @@ void TControl::SetCursor(TCursor cursor) {
   Perform(CM_CURSORCHANGED);
 }
 
+namespace {
+
+// The menus sit above this module: a popup menu is known by its class name,
+// up the metaclass chain, so that subclasses of it count.
+bool IsPopupMenu(const TComponent* component) {
+  for (const TMetaClass* meta = component->ClassType(); meta; meta = meta->Parent()) {
+    if (std::strcmp(meta->Name(), "TPopupMenu") == 0)
+      return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 void TControl::SetPopupMenu(TComponent* menu) {
   if (menu == popupMenu_)
     return;
+  if (menu && !IsPopupMenu(menu))
+    throw EInvalidCast(Format("%s is no popup menu", menu->ClassName()));
   if (popupMenu_)
     popupMenu_->RemoveFreeNotification(this);
   popupMenu_ = menu;

@@ -19,7 +19,8 @@
 //   CreationControl, InitWndProc's atoms and props, MainWndProc, WindowProc,
 //   OwnWindowProc, DefWndProc, WindowHandle and Perform are the points where a
 //   Unicode window is put in place of the 8-bit one.
-// - Menus. PopupMenu is kept as a component; SetPopupMenuHook shows it.
+// - Menus. PopupMenu is kept as a component, known as a popup menu by its
+//   class name; SetPopupMenuHook shows it.
 #pragma once
 
 #include "Classes.h"
@@ -105,6 +106,9 @@ using TControlState = TSet<TControlStateFlag>;
 TShiftState KeysToShiftState(WORD keys);        // MK_ flags of mouse messages
 TShiftState KeyDataToShiftState(LONG keyData);  // the key's lParam, plus GetKeyState
 TShiftState KeyboardStateToShiftState();        // GetKeyState of Shift, Ctrl, Alt
+
+// The cursor names form data may set Cursor with ("crHandPoint").
+const TIntegerIdents& CursorIdents();
 
 // The part of a hint before the first '|' / after it (all of it without one).
 std::string GetShortHint(const std::string& hint);
@@ -286,6 +290,7 @@ class TControl : public TComponent {
   void SetParentShowHint(bool on);
   TCursor Cursor() const { return cursor_; }
   void SetCursor(TCursor cursor);
+  // A TPopupMenu (or a subclass); any other component raises EInvalidCast.
   TComponent* PopupMenu() const { return popupMenu_; }
   void SetPopupMenu(TComponent* menu);
   void SetName(const std::string& name) override;

@@ -13,26 +13,26 @@
 class TCustomForm;
 class TFont;
 
-// Cursor shapes. Negative values are the standard shapes; a program may add
-// its own under positive numbers (TScreen::SetCursors).
-enum TCursor {
-  crDefault = 0,
-  crNone = -1,
-  crArrow = -2,
-  crCross = -3,
-  crIBeam = -4,
-  crSizeNESW = -6,
-  crSizeNS = -7,
-  crSizeNWSE = -8,
-  crSizeWE = -9,
-  crUpArrow = -10,
-  crHourGlass = -11,
-  crNo = -18,
-  crAppStart = -19,
-  crHelp = -20,
-  crHandPoint = -21,
-  crSizeAll = -22,
-};
+// Cursor shapes: an integer, so that form data can name the negative
+// standard shapes (CursorIdents); a program may add its own under positive
+// numbers (TScreen::SetCursors).
+using TCursor = int;
+constexpr TCursor crDefault = 0;
+constexpr TCursor crNone = -1;
+constexpr TCursor crArrow = -2;
+constexpr TCursor crCross = -3;
+constexpr TCursor crIBeam = -4;
+constexpr TCursor crSizeNESW = -6;
+constexpr TCursor crSizeNS = -7;
+constexpr TCursor crSizeNWSE = -8;
+constexpr TCursor crSizeWE = -9;
+constexpr TCursor crUpArrow = -10;
+constexpr TCursor crHourGlass = -11;
+constexpr TCursor crNo = -18;
+constexpr TCursor crAppStart = -19;
+constexpr TCursor crHelp = -20;
+constexpr TCursor crHandPoint = -21;
+constexpr TCursor crSizeAll = -22;
 
 class TScreen {
  public:

@@ -1,6 +1,7 @@
 // Notifications of child windows reach their controls; the application and
 // menu seams hear what they need.
 #include "ControlsTestSupport.h"
+#include "Menus.h"
 
 #include <gtest/gtest.h>
 
@@ -72,7 +73,7 @@ void RecordPopup(TComponent* menu, TControl* control, const TPoint& p) {
 TEST(Reflection, PopupMenusOpenFromRightClicksAndTheKeyboard) {
   const TPopupMenuHook previous = PopupMenuHook();
   SetPopupMenuHook(RecordPopup);
-  TOwned<TComponent> menu(Create<TComponent>(nullptr));
+  TOwned<TPopupMenu> menu(Create<TPopupMenu>(nullptr));
   menu->SetName("Menu");
   TOwned<TTestWinControl> host(Create<TTestWinControl>(nullptr));
   host->SetName("Host");
