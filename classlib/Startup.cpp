@@ -52,8 +52,6 @@ void StartCommonControls() {
   InitCommonControlsEx(&icc);
 }
 
-// Stops the started modules, last first; a failing one does not keep the
-// others running.
 // Every class of the library that form data may name, registered for
 // FindClass. Each module exposes its own RegisterXxxClasses(); one line here
 // per module.
@@ -67,6 +65,8 @@ void RegisterLibraryClasses() {
   RegisterMenuClasses();
 }
 
+// Stops the started modules, last first; a failing one does not keep the
+// others running.
 void StopModules() {
   while (modulesStarted > 0) {
     const TModule& module = Modules()[--modulesStarted];
