@@ -13,7 +13,7 @@ VEL_ENUM_TYPE_IMPL(TBevelCut, "bvNone", "bvLowered", "bvRaised", "bvSpace")
 VEL_COMPONENT_IMPL(TCustomPanel, TCustomControl)
 
 TCustomPanel::TCustomPanel(TComponent* owner) : TCustomControl(owner) {
-  SetControlStyle(ControlStyle() + TControlStyle{csAcceptsControls, csOpaque} -
+  SetControlStyle(ControlStyle() + TControlStyle{csAcceptsControls} -
                   TControlStyle{csCaptureMouse});
   SetParentColor(false);
 }
@@ -32,11 +32,27 @@ void TCustomPanel::PaintBevel(TRect& r, TBevelCut cut) {
           lowered ? clBtnHighlight : clBtnShadow, bevelWidth_);
 }
 
+bool TCustomPanel::ShowsParentBackground() const {
+  return parentBackground_ && ThemeServices().ThemesEnabled();
+}
+
+void TCustomPanel::Dispatch(TMessage& m) {
+  if (m.Msg != WM_ERASEBKGND) {
+    TCustomControl::Dispatch(m);
+    return;
+  }
+  if (ShowsParentBackground() && Parent()) {
+    const TRect r = ClientRect();
+    FillRect(reinterpret_cast<HDC>(m.WParam), &r, Parent()->Brush()->Handle());
+  }
+  m.Result = 1;
+}
+
 void TCustomPanel::Paint() {
   TCanvas* canvas = Canvas();
   TRect r = ClientRect();
   PaintBevel(r, bevelOuter_);
-  const bool themed = ThemeServices().ThemesEnabled() && parentBackground_;
+  const bool themed = ShowsParentBackground();
   if (themed)
     InflateRect(&r, -borderWidth_, -borderWidth_);
   else

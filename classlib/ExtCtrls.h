@@ -31,6 +31,8 @@ class TCustomPanel : public TCustomControl {
   bool ParentBackground() const { return parentBackground_; }
   void SetParentBackground(bool value) { SetAndInvalidate(parentBackground_, value); }
 
+  void Dispatch(TMessage& message) override;
+
  protected:
   void Paint() override;
 
@@ -43,6 +45,9 @@ class TCustomPanel : public TCustomControl {
     Invalidate();
   }
   void PaintBevel(TRect& r, TBevelCut cut);
+  // Themed with ParentBackground: the erase shows the parent's background
+  // and Paint leaves it alone; otherwise Paint fills everything.
+  bool ShowsParentBackground() const;
 
   TAlignment alignment_ = taCenter;
   TBevelCut bevelInner_ = bvNone;

@@ -1,0 +1,5 @@
+#include "LibraryEnvironment.h"
+
+namespace {
+const auto* const environment = testing::AddGlobalTestEnvironment(new TLibraryEnvironment);
+}  // namespace
