@@ -14,3 +14,11 @@ std::vector<TColor> ColoursOf(TBitmap* bitmap);
 
 // Grey: red, green and blue equal.
 bool IsGrey(TColor colour);
+
+// The mean of red, green and blue (RGB colours only).
+int Brightness(TColor colour);
+// The darkest and the lightest pixel within r, by Brightness. Text is drawn
+// smoothed, so its colour shows only at these extremes.
+int Darkest(TBitmap* bitmap, const TRect& r);
+int Lightest(TBitmap* bitmap, const TRect& r);
+bool Uniform(TBitmap* bitmap, const TRect& r);
