@@ -2,6 +2,8 @@
 // auto-scroll, scroll bars and the clamps that keep the view valid.
 #include "TermTestSupport.h"
 
+#include "Clipbrd.h"
+
 namespace {
 
 struct TViewerEvents {
@@ -167,6 +169,19 @@ TEST_F(ViewerTest, MouseSelections) {
   EXPECT_EQ(TSyntheticViewer::Line(1).substr(5) + "\r\n" + TSyntheticViewer::Line(2) + "\r\n" +
                 TSyntheticViewer::Line(3).substr(0, 3) + "\r\n",
             viewer->GetSelectedText());
+}
+
+TEST_F(ViewerTest, SelectedTextRoundTripsThroughTheClipboard) {
+  Press(2, 4);
+  DragTo(6, 6);
+  Release(6, 6);
+  const std::string selected = viewer->GetSelectedText();
+  ASSERT_EQ(TSyntheticViewer::Line(4).substr(2) + "\r\n" + TSyntheticViewer::Line(5) + "\r\n" +
+                TSyntheticViewer::Line(6).substr(0, 6) + "\r\n",
+            selected);
+  Clipboard()->SetAsText(selected);
+  EXPECT_TRUE(Clipboard()->HasFormat(CF_TEXT));
+  EXPECT_EQ(selected, Clipboard()->AsText());
 }
 
 TEST_F(ViewerTest, DraggingBelowTheWindowScrollsUntilReleaseOrFocusLoss) {
