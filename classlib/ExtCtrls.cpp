@@ -13,8 +13,7 @@ VEL_ENUM_TYPE_IMPL(TBevelCut, "bvNone", "bvLowered", "bvRaised", "bvSpace")
 VEL_COMPONENT_IMPL(TCustomPanel, TCustomControl)
 
 TCustomPanel::TCustomPanel(TComponent* owner) : TCustomControl(owner) {
-  SetControlStyle(ControlStyle() + TControlStyle{csAcceptsControls} -
-                  TControlStyle{csCaptureMouse});
+  SetControlStyle(ControlStyle() + TControlStyle{csAcceptsControls});
   SetParentColor(false);
 }
 
