@@ -111,3 +111,74 @@ TEST(ProgramResources, TheCommonControlsWorkEitherWay) {
   EXPECT_EQ(rich->Lines()->Strings(0), "rich");
   form->Hide();
 }
+
+namespace {
+
+// Dark pixels of text drawn in face on a white bitmap.
+int InkOf(const wchar_t* text, const char* face) {
+  const HDC dc = CreateCompatibleDC(nullptr);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), 64, -32, 1, 32, BI_RGB};
+  void* bits = nullptr;
+  const HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+  const HFONT font = CreateFontA(-24, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
+                                 NONANTIALIASED_QUALITY, 0, face);
+  const HGDIOBJ oldFont = SelectObject(dc, font);
+  PatBlt(dc, 0, 0, 64, 32, WHITENESS);
+  TextOutW(dc, 0, 0, text, lstrlenW(text));
+  GdiFlush();
+  int ink = 0;
+  for (int i = 0; i < 64 * 32; ++i)
+    ink += (static_cast<const uint32_t*>(bits)[i] & 0xFFFFFF) != 0xFFFFFF;
+  SelectObject(dc, oldFont);
+  SelectObject(dc, oldBitmap);
+  DeleteObject(font);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  return ink;
+}
+
+// Whether a font of that face is there: the font mapper answers with it.
+bool FontInstalled(const char* face, BYTE charset = DEFAULT_CHARSET) {
+  LOGFONTA font{};
+  font.lfHeight = -12;
+  font.lfCharSet = charset;
+  lstrcpynA(font.lfFaceName, face, LF_FACESIZE);
+  const HFONT handle = CreateFontIndirectA(&font);
+  const HDC dc = GetDC(nullptr);
+  const HGDIOBJ old = SelectObject(dc, handle);
+  char chosen[LF_FACESIZE] = {};
+  GetTextFaceA(dc, LF_FACESIZE, chosen);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  DeleteObject(handle);
+  return SameText(chosen, face);
+}
+
+}  // namespace
+
+// The caption buttons need Wine's symbol font, CJK captions a font with
+// those glyphs that the dialog font links to.
+TEST(ProgramResources, TheTestPrefixHasItsFonts) {
+  EXPECT_TRUE(FontInstalled("Marlett", SYMBOL_CHARSET));
+  EXPECT_TRUE(FontInstalled("Liberation Sans"));
+  EXPECT_TRUE(FontInstalled("Tahoma"));
+  EXPECT_TRUE(FontInstalled("Droid Sans Fallback"));
+  // Tahoma has no CJK glyphs: through the link it draws the fallback's.
+  const wchar_t* cjk = L"\x6F22\x5B57";
+  EXPECT_GT(InkOf(cjk, "Droid Sans Fallback"), 50);
+  EXPECT_EQ(InkOf(cjk, "Tahoma"), InkOf(cjk, "Droid Sans Fallback"));
+  HKEY key;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE,
+                          "Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink",
+                          0, KEY_READ, &key),
+            ERROR_SUCCESS);
+  char value[256] = {};
+  DWORD size = sizeof(value);
+  EXPECT_EQ(
+      RegQueryValueExA(key, "Tahoma", nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size),
+      ERROR_SUCCESS);
+  RegCloseKey(key);
+  EXPECT_EQ(std::string(value), "DroidSansFallbackFull.ttf,Droid Sans Fallback");
+}
