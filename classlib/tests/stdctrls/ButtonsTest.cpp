@@ -70,6 +70,12 @@ TEST_F(Buttons, ClickFromCodeRunsEvenWhenDisabledAndHandsTheModalResultToTheForm
   Watch(ok);
   ok->SetEnabled(false);
   ok->SetModalResult(mrOk);
+  ok->SetCaption("OK");
+  {
+    TMessageCounter counter(ok);
+    ok->SetCaption("OK");
+    EXPECT_EQ(counter.Count(WM_SETTEXT), 0);
+  }
   ok->Click();
   EXPECT_EQ(log_, Log{"Ok:click"});
   EXPECT_EQ(form_->ModalResult(), mrOk);

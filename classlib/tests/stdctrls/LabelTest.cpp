@@ -44,6 +44,31 @@ TEST_F(Captions, AutoSizeFollowsCaptionAndFontAndKeepsOneLineWhenEmpty) {
   EXPECT_EQ(label->Left() + label->Width(), right);
 }
 
+// Records where each DoDrawText call draws.
+class TProbeLabel : public TLabel {
+ public:
+  using TLabel::TLabel;
+  std::vector<std::pair<bool, HWND>> calls;  // measuring, window of the DC
+
+ protected:
+  void DoDrawText(TRect& rect, UINT flags) override {
+    calls.emplace_back((flags & DT_CALCRECT) != 0, WindowFromDC(Canvas()->Handle()));
+    TLabel::DoDrawText(rect, flags);
+  }
+};
+
+TEST_F(Captions, AutoSizeMeasuresOnTheScreenNeverOnTheParentsWindow) {
+  auto* label = Add<TProbeLabel>("Label");
+  label->SetCaption("measured");
+  label->Font()->SetHeight(-20);
+  ASSERT_FALSE(label->calls.empty());
+  for (const auto& call : label->calls) {
+    EXPECT_TRUE(call.first);
+    EXPECT_EQ(call.second, GetDesktopWindow());
+  }
+  EXPECT_FALSE(label->Canvas()->HandleAllocated());
+}
+
 TEST_F(Captions, LabelAcceleratorFocusesItsControlOnlyWhenItMay) {
   auto* label = Add<TLabel>("Label");
   auto* edit = Add<TEdit>("Edit", Bounds(8, 40, 100, 21));
