@@ -1007,6 +1007,10 @@ bool TApplication::ProcessMessage(MSG& msg) {
   bool handled = false;
   if (OnMessage)
     Guard(this, [&] { OnMessage(this, msg, handled); });
+  NotifyListeners([&](IApplicationEventsListener* l) {
+    Guard(this, [&] { l->AppMessage(msg, handled); });
+    return false;
+  });
   if (handled)
     return true;
   CancelHintOnInput(msg);
@@ -1053,6 +1057,10 @@ bool TApplication::DoIdle() {
   bool done = true;
   if (OnIdle)
     Guard(this, [&] { OnIdle(this, done); });
+  NotifyListeners([&](IApplicationEventsListener* l) {
+    Guard(this, [&] { l->AppIdle(done); });
+    return false;
+  });
   return done;
 }
 
@@ -1182,6 +1190,10 @@ void TApplication::SetActive(bool active) {
   const TNotifyEvent& event = active ? OnActivate : OnDeactivate;
   if (event)
     event(this);
+  NotifyListeners([active](IApplicationEventsListener* l) {
+    l->AppActivated(active);
+    return false;
+  });
 }
 
 void TApplication::EndSession() {
@@ -1210,9 +1222,31 @@ void TApplication::DestroyForms() {
 void TApplication::ExceptionHandler(TObject* sender, const std::exception_ptr& e) {
   if (OnException) {
     OnException(sender, e);
-  } else {
-    ShowException(e);
+    return;
   }
+  if (!NotifyListeners([&](IApplicationEventsListener* l) { return l->AppException(sender, e); }))
+    ShowException(e);
+}
+
+void TApplication::AddEventsListener(IApplicationEventsListener* listener) {
+  if (std::find(listeners_.begin(), listeners_.end(), listener) == listeners_.end())
+    listeners_.push_back(listener);
+}
+
+void TApplication::RemoveEventsListener(IApplicationEventsListener* listener) {
+  listeners_.erase(std::remove(listeners_.begin(), listeners_.end(), listener), listeners_.end());
+}
+
+bool TApplication::NotifyListeners(const std::function<bool(IApplicationEventsListener*)>& call) {
+  // A handler may free its own listener or another one.
+  const std::vector<IApplicationEventsListener*> listeners = listeners_;
+  for (IApplicationEventsListener* listener : listeners) {
+    const bool listening =
+        std::find(listeners_.begin(), listeners_.end(), listener) != listeners_.end();
+    if (listening && call(listener))
+      return true;
+  }
+  return false;
 }
 
 void TApplication::HandleException(TObject* sender) {
@@ -1229,10 +1263,17 @@ void TApplication::SetHint(const std::string& hint) {
   if (hint == hint_)
     return;
   hint_ = hint;
+  bool heard = false;
   if (OnHint) {
     OnHint(this);
-    return;
+    heard = true;
   }
+  NotifyListeners([&heard](IApplicationEventsListener* l) {
+    heard = l->AppHint() || heard;
+    return false;
+  });
+  if (heard)
+    return;
   TOwned<THintAction> action(Create<THintAction>(this));
   action->SetHint(hint);
   action->Execute();

@@ -274,6 +274,22 @@ using TShowHintEvent =
     TClosure<void(TObject* sender, std::string& hintStr, bool& canShow, THintInfo& hintInfo)>;
 using TActionEvent = TClosure<void(TObject* sender, TBasicAction* action, bool& handled)>;
 
+// Hears the application's events after its own handlers, in the order the
+// listeners were added (TApplicationEvents, AppEvnts.h, is one).
+class IApplicationEventsListener {
+ public:
+  virtual void AppActivated(bool active) = 0;
+  // True when it took the exception (then nobody after it sees it).
+  virtual bool AppException(TObject* sender, const std::exception_ptr& e) = 0;
+  // True when it had a handler for the hint.
+  virtual bool AppHint() = 0;
+  virtual void AppIdle(bool& done) = 0;
+  virtual void AppMessage(MSG& msg, bool& handled) = 0;
+
+ protected:
+  ~IApplicationEventsListener() = default;
+};
+
 class TApplication : public TComponent, public IApplicationSite {
   VEL_CLASS(TApplication, TComponent)
  public:
@@ -318,6 +334,11 @@ class TApplication : public TComponent, public IApplicationSite {
   // OnException or the exception box.
   void HandleException(TObject* sender);
   void ShowException(const std::exception_ptr& e);
+
+  // Listeners to the application's events; a listener removes itself
+  // before it goes.
+  void AddEventsListener(IApplicationEventsListener* listener);
+  void RemoveEventsListener(IApplicationEventsListener* listener);
 
   // Hooks of the application window, asked in order before anything else.
   void HookMainWindow(const TWindowHook& hook);
@@ -407,6 +428,9 @@ class TApplication : public TComponent, public IApplicationSite {
   bool ActionHandler(TBasicAction* action, const TActionEvent& event);
   bool ExecuteActionHandler(TBasicAction* action) { return ActionHandler(action, OnActionExecute); }
   bool UpdateActionHandler(TBasicAction* action) { return ActionHandler(action, OnActionUpdate); }
+  // Runs call on every listener still listening, in order; true when one
+  // returned true (call returns false to go on to the next).
+  bool NotifyListeners(const std::function<bool(IApplicationEventsListener*)>& call);
 
   HWND handle_ = nullptr;
   WNDPROC objectInstance_ = nullptr;
@@ -418,6 +442,7 @@ class TApplication : public TComponent, public IApplicationSite {
   int modalLevel_ = 0;
   HWND dialogHandle_ = nullptr;
   std::vector<TWindowHook> hooks_;
+  std::vector<IApplicationEventsListener*> listeners_;
   std::string hint_;
   bool showHint_ = true;
   int hintPause_ = 500;

@@ -1,6 +1,7 @@
 #include "Startup.h"
 
 #include "ActnList.h"
+#include "AppEvnts.h"
 #include "Clipbrd.h"
 #include "ComCtrls.h"
 #include "Controls.h"
@@ -57,6 +58,7 @@ void StartCommonControls() {
 // per module.
 void RegisterLibraryClasses() {
   RegisterActionClasses();
+  RegisterAppEvntsClasses();
   RegisterStdCtrlsClasses();
   RegisterExtCtrlsClasses();
   RegisterImageListClasses();

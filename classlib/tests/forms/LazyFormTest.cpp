@@ -157,13 +157,13 @@ TEST_F(LazyForms, BorderStylesMakeTheirWindows) {
     TOwned<TForm> form(CreateNew<TForm>(nullptr));
     form->SetBorderStyle(c.border);
     form->SetBorderIcons(TBorderIcons{biSystemMenu});
-    form->SetClientWidth(120);
+    form->SetClientWidth(300);
     const HWND window = form->Handle();
     EXPECT_EQ(c.style, static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)) & c.style) << c.border;
     EXPECT_EQ(c.exStyle, static_cast<DWORD>(GetWindowLongA(window, GWL_EXSTYLE)) & c.exStyle)
         << c.border;
     EXPECT_FALSE(GetWindowLongA(window, GWL_STYLE) & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
-    EXPECT_EQ(120, form->ClientWidth()) << c.border;
+    EXPECT_EQ(300, form->ClientWidth()) << c.border;
   }
 }
 
