@@ -181,6 +181,7 @@ TEST_F(MenuMessagesTest, ARightClickOpensTheControlsPopupMenu) {
   box->SetBounds(10, 10, 100, 60);
   box->SetParent(form_.get());
   box->SetPopupMenu(popup);
+  EXPECT_THROW(box->SetPopupMenu(menu_), EInvalidCast) << "a main menu pops up nowhere";
   auto* spot = Create<TClickSpot>(form_.get());
   spot->SetBounds(150, 10, 40, 40);
   spot->SetParent(form_.get());
