@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <random>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -216,47 +215,42 @@ TEST(PairedTextTest, SetterSeesEveryChange) {
 // ---- Helpers ----------------------------------------------------------------------------------
 
 TEST(ComponentHelperTest, FoundBySearchAndGoneWithTheComponent) {
-  std::vector<TOwned<TComponent>> components;
+  std::vector<TComponent*> components;
   for (int i = 0; i < 40; ++i)
-    components.emplace_back(Create<TComponent>(nullptr));
-  std::vector<TComponent*> order;
-  for (auto& c : components)
-    order.push_back(c.get());
+    components.push_back(Create<TComponent>(nullptr));
   std::mt19937 random(40);
-  std::shuffle(order.begin(), order.end(), random);
-
+  std::shuffle(components.begin(), components.end(), random);
   TOwned<TComponentList> helpers(Create<TComponentList>(true));
-  TOwned<TComponent> without(Create<TComponent>(nullptr));
-  for (size_t i = 0; i < 30; ++i)
-    Create<TWideComponentHelper>(order[i], helpers.get());
-  ASSERT_EQ(helpers->Count(), 30);
-  for (size_t i = 0; i < order.size(); ++i) {
-    TWideComponentHelper* helper = FindWideComponentHelper(helpers.get(), order[i]);
-    EXPECT_EQ(helper ? helper->Component() : nullptr, i < 30 ? order[i] : nullptr);
-  }
-  int index = -1;
-  EXPECT_FALSE(FindWideComponentHelperIndex(helpers.get(), without.get(), index));
+  for (int i = 0; i < 30; ++i)
+    Create<TWideComponentHelper>(components[i], helpers.get());
   auto address = [&](int i) {
     return reinterpret_cast<intptr_t>(
         static_cast<TWideComponentHelper*>(helpers->Items(i))->Component());
   };
-  const auto key = reinterpret_cast<intptr_t>(without.get());
-  EXPECT_TRUE(index == 0 || address(index - 1) < key);
-  EXPECT_TRUE(index == helpers->Count() || address(index) > key);
-
-  // Components go in random order; each takes its helper with it.
+  for (int i = 0; i < 40; ++i) {
+    int index = -1;
+    const bool found = FindWideComponentHelperIndex(helpers.get(), components[i], index);
+    EXPECT_EQ(found, i < 30);
+    TWideComponentHelper* helper = FindWideComponentHelper(helpers.get(), components[i]);
+    EXPECT_EQ(helper ? helper->Component() : nullptr, found ? components[i] : nullptr);
+    const auto key = reinterpret_cast<intptr_t>(components[i]);
+    EXPECT_TRUE(index == 0 || address(index - 1) < key);
+    EXPECT_TRUE(found || index == helpers->Count() || address(index) > key);
+  }
+  // Components go in random order; each takes its helper along.
   std::shuffle(components.begin(), components.end(), random);
-  for (size_t i = 0; i < 20; ++i)
-    components[i].reset();
-  std::set<TComponent*> alive;
-  for (const auto& c : components)
-    alive.insert(c.get());
-  EXPECT_EQ(helpers->Count(), std::count_if(order.begin(), order.begin() + 30,
-                                            [&](TComponent* c) { return alive.count(c) > 0; }));
+  int left = helpers->Count();
+  for (int i = 0; i < 20; ++i) {
+    left -= FindWideComponentHelper(helpers.get(), components[i]) ? 1 : 0;
+    components[i]->Free();
+  }
+  EXPECT_EQ(helpers->Count(), left);
   for (int i = 1; i < helpers->Count(); ++i)
     EXPECT_LT(address(i - 1), address(i));
-  // The list frees the helpers that are left; their components stay.
+  // The list frees the helpers left; their components stay until freed.
   helpers.reset();
+  for (int i = 20; i < 40; ++i)
+    components[i]->Free();
 }
 
 }  // namespace

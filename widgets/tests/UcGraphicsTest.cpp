@@ -105,19 +105,4 @@ TEST(PlatformDrawTextTest, AnsiPathDrawsWhatDrawTextADraws) {
   }
 }
 
-TEST(PlatformDrawTextTest, WidePathDrawsTheLetters) {
-  TForcedPlatformFlags wide(true, true);
-  TOwned<TBitmap> wrapped = WhiteBitmap(300, 30);
-  TOwned<TBitmap> direct = WhiteBitmap(300, 30);
-  TRect r1(2, 2, 298, 28);
-  TRect r2 = r1;
-  PlatformDrawText(wrapped->Canvas()->Handle(), kText, -1, &r1, DT_LEFT | DT_CALCRECT);
-  DrawTextW(direct->Canvas()->Handle(), kText.c_str(), -1, &r2, DT_LEFT | DT_CALCRECT);
-  EXPECT_EQ(TRect(r1), TRect(r2));
-  PlatformDrawText(wrapped->Canvas()->Handle(), kText, -1, &r1, DT_LEFT);
-  const std::string substitutes = WideToAnsi(kText);
-  DrawTextA(direct->Canvas()->Handle(), substitutes.c_str(), -1, &r2, DT_LEFT);
-  EXPECT_NE(Pixels(wrapped.get()), Pixels(direct.get()));
-}
-
 }  // namespace

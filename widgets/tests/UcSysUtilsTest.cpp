@@ -96,12 +96,6 @@ TEST_P(TWrapperTest, FilesByWideNames) {
     EXPECT_FALSE(writer.Valid());
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
   }
-  {
-    THandle exclusive(WideFileOpen(name, 0x12));
-    ASSERT_TRUE(exclusive.Valid());
-    THandle reader(WideFileOpen(name, 0x40));
-    EXPECT_FALSE(reader.Valid());
-  }
   DeleteFileW(wideName.c_str());
   DeleteFileW(asciiName.c_str());
 }
@@ -208,13 +202,6 @@ TEST(HelpersTest, DelimitersHandlesAndResourceNames) {
 
   EXPECT_TRUE(IsIntegerResourceName(MAKEINTRESOURCEW(7)));
   EXPECT_FALSE(IsIntegerResourceName(L"NAME"));
-}
-
-TEST(HelpersTest, WideExceptionsKeepTheWideText) {
-  const EWideFOpenError e = EWideFOpenError::CreateFmt(L"Cannot open %s", kMixed);
-  EXPECT_EQ(e.WideMessage(), L"Cannot open " + kMixed);
-  EXPECT_EQ(e.Message(), WideToAnsi(e.WideMessage()));
-  EXPECT_STREQ(e.ClassName(), "EWideFOpenError");
 }
 
 }  // namespace
