@@ -616,13 +616,6 @@ constexpr const TLanguageEntry* kTexts[] = {
 
 static_assert(sizeof(kTexts) / sizeof(kTexts[0]) == sizeof(kLanguages) / sizeof(kLanguages[0]));
 
-}  // namespace
-
-const TLanguageSet TerminalLanguageSet = {kLanguages, sizeof(kLanguages) / sizeof(kLanguages[0]),
-                                          kTexts, 72};
-
-namespace {
-
 // Primary languages (LANG_xxx) of the user's locale; US English is the one
 // sublanguage told apart.
 constexpr TLocaleMapEntry kLocaleMap[] = {
@@ -634,5 +627,8 @@ constexpr TLocaleMapEntry kLocaleMap[] = {
 };
 
 }  // namespace
+
+const TLanguageSet TerminalLanguageSet = {kLanguages, sizeof(kLanguages) / sizeof(kLanguages[0]),
+                                          kTexts, 72};
 
 const TLocaleMap TerminalLocaleMap = {kLocaleMap, sizeof(kLocaleMap) / sizeof(kLocaleMap[0])};
