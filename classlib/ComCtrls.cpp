@@ -123,6 +123,7 @@ void TCustomStatusBar::AfterConstruction() {
   SetHeight(19);
   if (useSystemFont_ && Screen())
     Font()->Assign(Screen()->HintFont());
+  canvas_->Font()->Assign(Font());
 }
 
 TStatusPanels* TCustomStatusBar::CreatePanels() {
@@ -294,6 +295,7 @@ void TToolButton::Publish(TPublisher<TToolButton>& p) {
   p.Property("Down", &TToolButton::Down, &TToolButton::SetDown);
   p.Property("Grouped", &TToolButton::Grouped, &TToolButton::SetGrouped);
   p.Property("ImageIndex", &TToolButton::ImageIndex, &TToolButton::SetImageIndex);
+  p.Property("MenuItem", &TToolButton::MenuItem, &TToolButton::SetMenuItem);
   p.Property("Style", &TToolButton::Style, &TToolButton::SetStyle);
 }
 
@@ -315,6 +317,35 @@ int TToolButton::Index() const {
 void TToolButton::Refresh() {
   if (TToolBar* bar = ToolBar())
     bar->RefreshButton(this);
+}
+
+void TToolButton::SetMenuItem(TMenuItem* item) {
+  if (item == menuItem_)
+    return;
+  if (menuItem_)
+    menuItem_->RemoveFreeNotification(this);
+  menuItem_ = item;
+  if (!item)
+    return;
+  item->FreeNotification(this);
+  SetCaption(item->Caption());
+  SetHint(item->Hint());
+  SetImageIndex(item->ImageIndex());
+  SetEnabled(item->Enabled());
+  SetVisible(item->Visible());
+}
+
+void TToolButton::Notification(TComponent* component, TOperation operation) {
+  TGraphicControl::Notification(component, operation);
+  if (operation == opRemove && component == menuItem_)
+    menuItem_ = nullptr;
+}
+
+void TToolButton::Click() {
+  if (menuItem_)
+    menuItem_->Click();
+  else
+    TGraphicControl::Click();
 }
 
 const TMetaClass* TToolButton::GetActionLinkClass() const {
@@ -383,6 +414,7 @@ void TToolBar::Publish(TPublisher<TToolBar>& p) {
   p.Property("HideClippedButtons", &TToolBar::HideClippedButtons, &TToolBar::SetHideClippedButtons);
   p.Property("Images", &TToolBar::Images, &TToolBar::SetImages);
   p.Property("List", &TToolBar::List, &TToolBar::SetList);
+  p.Property("Menu", &TToolBar::Menu, &TToolBar::SetMenu);
   p.Property("ShowCaptions", &TToolBar::ShowCaptions, &TToolBar::SetShowCaptions);
   p.Property("Transparent", &TToolBar::Transparent, &TToolBar::SetTransparent);
   p.Property("Wrapable", &TToolBar::Wrapable, &TToolBar::SetWrapable);
@@ -424,8 +456,36 @@ void TToolBar::ImagesChanged(TObject*) {
   RebuildButtons();
 }
 
+void TToolBar::SetMenu(TMainMenu* menu) {
+  if (menu == menu_)
+    return;
+  if (menu_)
+    menu_->RemoveFreeNotification(this);
+  menu_ = menu;
+  while (!buttons_.empty())
+    buttons_.back()->Free();
+  if (!menu)
+    return;
+  menu->FreeNotification(this);
+  TMenuItem* items = menu->Items();
+  for (int i = 0; i < items->Count(); ++i) {
+    TToolButton* button = Create<TToolButton>(this);
+    try {
+      button->SetAutoSize(true);
+      button->SetGrouped(true);
+      button->SetParent(this);
+      button->SetMenuItem(items->Items(i));
+    } catch (...) {
+      button->Free();
+      throw;
+    }
+  }
+}
+
 void TToolBar::Notification(TComponent* component, TOperation operation) {
   TWinControl::Notification(component, operation);
+  if (operation == opRemove && component == menu_)
+    menu_ = nullptr;
   // The list has already cut the link: the bar drops it natively too.
   if (operation == opRemove && dynamic_cast<TCustomImageList*>(component))
     ImagesChanged(nullptr);

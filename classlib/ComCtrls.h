@@ -10,6 +10,7 @@
 #include "Collections.h"
 #include "Controls.h"
 #include "ImgList.h"
+#include "Menus.h"
 #include "StringList.h"
 #include "Win.h"
 
@@ -186,12 +187,18 @@ class TToolButton : public TGraphicControl {
   void SetGrouped(bool value) { Change(grouped_, value); }
   bool AllowAllUp() const { return allowAllUp_; }
   void SetAllowAllUp(bool value) { allowAllUp_ = value; }
+  // Takes the item's caption, hint, image, enabled state and visibility; a
+  // click then runs the item's Click.
+  TMenuItem* MenuItem() const { return menuItem_; }
+  virtual void SetMenuItem(TMenuItem* item);
 
+  void Click() override;
   void ActionChange(TObject* sender, bool checkDefaults) override;
   void Dispatch(TMessage& message) override;
 
  protected:
   const TMetaClass* GetActionLinkClass() const override;
+  void Notification(TComponent* component, TOperation operation) override;
 
  private:
   friend class TToolBar;
@@ -212,6 +219,7 @@ class TToolButton : public TGraphicControl {
   bool autoSize_ = false;
   bool grouped_ = false;
   bool allowAllUp_ = false;
+  TMenuItem* menuItem_ = nullptr;
 };
 
 // A tool button's link: a checked action shows the button down, and the
@@ -272,6 +280,11 @@ class TToolBar : public TWinControl {
   TTBDrawingStyle DrawingStyle() const { return drawingStyle_; }
   void SetDrawingStyle(TTBDrawingStyle value);
 
+  // A button per top item of the menu, in its order, in place of the
+  // buttons the bar had; nothing for the current menu.
+  TMainMenu* Menu() const { return menu_; }
+  virtual void SetMenu(TMainMenu* menu);
+
   // Deletes the button's native button and inserts it again.
   void RefreshButton(TToolButton* button);
 
@@ -329,6 +342,7 @@ class TToolBar : public TWinControl {
   TEdgeBorders edgeBorders_{ebTop};
   int borderWidth_ = 0;
   TTBDrawingStyle drawingStyle_ = dsNormal;
+  TMainMenu* menu_ = nullptr;
   bool updatingBounds_ = false;
 };
 
