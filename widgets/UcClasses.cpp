@@ -39,14 +39,6 @@ std::string Utf16LEBytes(const std::wstring& text) {
   return bytes;
 }
 
-std::string RemainingBytes(TStream& stream) {
-  const int64_t remaining = std::max<int64_t>(0, stream.Size() - stream.Position());
-  std::string bytes(static_cast<size_t>(remaining), '\0');
-  if (!bytes.empty())
-    stream.ReadBuffer(&bytes[0], static_cast<int32_t>(bytes.size()));
-  return bytes;
-}
-
 void WriteBytes(TStream& stream, const std::string& bytes) {
   if (!bytes.empty())
     stream.WriteBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
@@ -162,7 +154,7 @@ void TUcStrings::SaveToFile(const std::wstring& fileName) const {
 void TUcStrings::LoadFromStreamEx(TStream& stream, bool detectMark) {
   TUpdate update(*this);
   const TStreamCharset charset = detectMark ? DetectStreamCharset(stream) : scUtf16LE;
-  const std::string bytes = RemainingBytes(stream);
+  const std::string bytes = ReadToEnd(stream);
   switch (charset) {
     case scUtf16LE:
     case scUtf16BE: {
@@ -301,7 +293,7 @@ void TAnsiStringsForWideStringsAdapter::Delete(int index) {
 
 void TAnsiStringsForWideStringsAdapter::LoadFromStreamWithCodePage(TStream& stream, UINT codePage) {
   TStringsUpdate update(*this);
-  wideStrings_->SetText(StringToWideStringCP(RemainingBytes(stream), codePage));
+  wideStrings_->SetText(StringToWideStringCP(ReadToEnd(stream), codePage));
 }
 
 void TAnsiStringsForWideStringsAdapter::SaveToStreamWithCodePage(TStream& stream,
