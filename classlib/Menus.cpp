@@ -446,10 +446,6 @@ void TMenuItem::InitiateAction() {
 
 // Form data and ownership.
 
-void TMenuItem::Loaded() {
-  TComponent::Loaded();
-}
-
 void TMenuItem::SetParentComponent(TComponent* parent) {
   if (auto* item = dynamic_cast<TMenuItem*>(parent)) {
     item->Add(this);
@@ -786,8 +782,9 @@ void TMenu::Rebuild() {
 
 void TMenu::Notification(TComponent* component, TOperation operation) {
   TComponent::Notification(component, operation);
-  // The list cut the link before telling: Images() is null by now.
-  if (operation == opRemove && component != items_ && !Images() && !ownerDraw_ && items_ &&
+  // A freed list cut the link before telling, so Images() is null by now;
+  // without it the entries may no longer be owner-drawn.
+  if (operation == opRemove && items_ && !IsOwnerDraw() &&
       dynamic_cast<TCustomImageList*>(component))
     Rebuild();
 }

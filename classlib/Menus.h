@@ -136,7 +136,6 @@ class TMenuItem : public TComponent {
   TComponent* GetChildParent() override { return this; }
 
  protected:
-  void Loaded() override;
   void SetParentComponent(TComponent* parent) override;
   void Notification(TComponent* component, TOperation operation) override;
 
