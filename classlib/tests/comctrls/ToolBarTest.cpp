@@ -184,3 +184,36 @@ TEST_F(ToolBar, FreedButtonLeavesTheBar) {
   EXPECT_EQ(NativeText(1), "Three");
   EXPECT_EQ(bar_->Buttons(1)->Index(), 1);
 }
+
+namespace {
+
+struct THintWatch {
+  std::string hint;
+  TControl* control = nullptr;
+  void Show(TObject*, std::string& text, bool& canShow, THintInfo& info) {
+    hint = text;
+    control = info.HintControl;
+    canShow = false;
+  }
+};
+
+}  // namespace
+
+TEST_F(ToolBar, HintsAreTheButtonsOwn) {
+  ShowForm();
+  TToolButton* third = bar_->Buttons(2);
+  third->SetHint("Third button|Does the third thing");
+  third->SetShowHint(true);
+  bar_->SetHint("The bar");
+  bar_->SetShowHint(true);
+  THintWatch watch;
+  Application()->OnShowHint = Method<&THintWatch::Show>(&watch);
+  Application()->SetHintPause(0);
+  const TPoint at = Centre(third);
+  SetCursorPos(bar_->ClientToScreen(at).x, bar_->ClientToScreen(at).y);
+  PostMessageA(bar_->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
+  classlib::PumpUntil([&] { return watch.control != nullptr; }, 3000);
+  Application()->OnShowHint = {};
+  EXPECT_EQ(watch.control, third);
+  EXPECT_EQ(watch.hint, "Third button");
+}
