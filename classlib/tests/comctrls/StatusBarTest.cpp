@@ -151,3 +151,14 @@ TEST_F(StatusBar, OwnerDrawnPanelGetsThePreparedCanvas) {
   // The canvas gave the item's DC back.
   EXPECT_FALSE(bar_->Canvas()->HandleAllocated());
 }
+
+TEST_F(StatusBar, TheSizeGripShowsOnlyOnASizeableForm) {
+  EXPECT_TRUE(GetWindowLongA(bar_->Handle(), GWL_STYLE) & SBARS_SIZEGRIP);
+  form_->SetBorderStyle(bsSingle);
+  bar_->HandleNeeded();
+  EXPECT_FALSE(GetWindowLongA(bar_->Handle(), GWL_STYLE) & SBARS_SIZEGRIP);
+  form_->SetBorderStyle(bsSizeable);
+  bar_->SetSizeGrip(false);
+  bar_->HandleNeeded();
+  EXPECT_FALSE(GetWindowLongA(bar_->Handle(), GWL_STYLE) & SBARS_SIZEGRIP);
+}
