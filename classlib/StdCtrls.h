@@ -503,7 +503,7 @@ class TCustomStaticText : public TWinControl {
   void Notification(TComponent* component, TOperation operation) override;
   // The caption's extent on a screen DC plus the border allowance; the
   // position is kept. Never while the form is read.
-  void AdjustBounds();
+  virtual void AdjustBounds();
 
  private:
   TAlignment alignment_ = taLeftJustify;

@@ -67,14 +67,15 @@ TEST(Timer, ArmedOnlyWhileEnabledWithAnIntervalAndAHandler) {
 
 TEST(Timer, AnUnchangedValueDoesNotRestartTheCountdown) {
   TTicker ticker;
-  TOwned<TTimer> timer = MakeTimer(ticker, 800);
+  TOwned<TTimer> timer = MakeTimer(ticker, 1500);
   const DWORD start = GetTickCount();
-  classlib::PumpFor(500);
+  classlib::PumpFor(1000);
   timer->SetEnabled(true);
-  timer->SetInterval(800);
-  ASSERT_TRUE(classlib::PumpUntil([&] { return ticker.ticks > 0; }, 3000));
-  // A restart at 500 ms would have ticked at 1300 ms at the earliest.
-  EXPECT_LT(GetTickCount() - start, 1250u);
+  timer->SetInterval(1500);
+  timer->SetOnTimer(Method<&TTicker::Tick>(&ticker));
+  ASSERT_TRUE(classlib::PumpUntil([&] { return ticker.ticks > 0; }, 5000));
+  // A restart at 1000 ms would have ticked at 2500 ms at the earliest.
+  EXPECT_LT(GetTickCount() - start, 2300u);
 }
 
 TEST(Timer, SwitchedOffAndOnInsideItsHandlerItGoesOn) {
