@@ -2,6 +2,7 @@
 
 #include "FileUtils.h"
 #include "Streams.h"
+#include "Win.h"
 
 #include <vector>
 
@@ -184,6 +185,10 @@ std::string TIniFile::Load() const {
 }
 
 void TIniFile::Save(const std::string& content) const {
+  // The system refuses such a file; so must a privileged process.
+  const DWORD attributes = GetFileAttributesA(fileName_.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+    Fail("the file is read-only");
   try {
     TFileStream stream(fileName_, fmCreate | fmShareDenyWrite);
     stream.WriteBuffer(content.data(), static_cast<int32_t>(content.size()));

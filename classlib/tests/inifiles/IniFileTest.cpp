@@ -187,3 +187,12 @@ TEST_F(IniFile, UnwritablePlaceRaisesNamingTheFile) {
   TIniFile onFolder(folder_);
   EXPECT_THROW(onFolder.WriteString("S", "K", "v"), EIniFileException);
 }
+
+TEST_F(IniFile, ReadOnlyFileIsLeftAsItWas) {
+  WriteAll(name_, "[S]\nK=v\n");
+  SetFileAttributesA(name_.c_str(), FILE_ATTRIBUTE_READONLY);
+  TIniFile ini(name_);
+  EXPECT_THROW(ini.WriteString("S", "K", "changed"), EIniFileException);
+  SetFileAttributesA(name_.c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(ReadAll(name_), "[S]\nK=v\n");
+}
