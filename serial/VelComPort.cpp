@@ -48,6 +48,7 @@ TVelCustomSerialPort::TVelCustomSerialPort(TComponent* owner) : TVelDataDispConn
 }
 
 TVelCustomSerialPort::~TVelCustomSerialPort() {
+  *alive_ = false;
   destroying_ = true;
   if (!core_)
     return;
@@ -67,7 +68,11 @@ void TVelCustomSerialPort::SetActive(bool active) {
     Close();
 }
 
+// Refused while a close is under way: a handler served during the close's
+// waits would otherwise open the port under it.
 void TVelCustomSerialPort::Open() {
+  if (closing_)
+    return;
   if (!Designing() && !Active()) {
     SafeSyncSetEnabled(syncId_, true);
     try {
@@ -84,8 +89,13 @@ void TVelCustomSerialPort::Open() {
   TVelDataDispConnComponent::Open();
 }
 
+// A close nested in this one (a handler served while it waits) has nothing
+// left to do and fires no second OnPortClose.
 void TVelCustomSerialPort::Close() {
+  if (closing_)
+    return;
   TFlagScope<std::atomic<bool>> closing(closing_);
+  ++connection_;
   TVelDataDispConnComponent::Close();
   if (Designing())
     return;
@@ -362,11 +372,23 @@ void TVelCustomSerialPort::CoreEvent(TObject*, TVelCoreEvent kind, DWORD data,
                                      const std::exception_ptr& error) {
   if (closing_ || destroying_)
     return;
-  if (kind != ceException && OnNonSyncEvent) {
-    OnNonSyncEvent(this, kind, data);
-    return;
+  if (kind != ceException) {
+    if (const TVelCPTCoreEvent nonSync = OnNonSyncEvent()) {
+      nonSync(this, kind, data);
+      return;
+    }
   }
   SyncCall(kind, data, error);
+}
+
+TVelCPTCoreEvent TVelCustomSerialPort::OnNonSyncEvent() const {
+  TLockGuard guard(noticeLock_);
+  return onNonSyncEvent_;
+}
+
+void TVelCustomSerialPort::SetOnNonSyncEvent(const TVelCPTCoreEvent& value) {
+  TLockGuard guard(noticeLock_);
+  onNonSyncEvent_ = value;
 }
 
 // Each notice is queued with its own number, which its message carries: a
@@ -408,7 +430,18 @@ void TVelCustomSerialPort::SyncEventCallback(WPARAM seq) {
   TNotice notice;
   if (!TakeNotice(static_cast<uint32_t>(seq), notice) || closing_ || destroying_)
     return;
-  TFlagScope<bool> delivering(delivering_);
+  // Restored only while the port lives: a handler may have freed it.
+  const std::shared_ptr<std::atomic<bool>> alive = alive_;
+  const bool wasDelivering = delivering_.exchange(true);
+  struct TRestore {
+    const std::shared_ptr<std::atomic<bool>>& alive;
+    std::atomic<bool>& flag;
+    const bool value;
+    ~TRestore() {
+      if (*alive)
+        flag = value;
+    }
+  } restore{alive, delivering_, wasDelivering};
   DispatchSyncEvent(notice);
 }
 
@@ -420,20 +453,21 @@ void TVelCustomSerialPort::DispatchSyncEvent(const TNotice& notice) {
     if (data == 0)
       return;
   }
-  if (OnSyncEvent)
-    OnSyncEvent(this, notice.Kind, data);
+  if (Raise(OnSyncEvent, notice.Kind, data))
+    DispatchKind(notice, data);
+}
+
+void TVelCustomSerialPort::DispatchKind(const TNotice& notice, DWORD data) {
   switch (notice.Kind) {
     case ceOutFree:
-      if (OnOutBufFree)
-        OnOutBufFree(this);
+      Raise(OnOutBufFree);
       break;
     case ceLineEvent:
-      if (data & EV_RXCHAR)
-        DataReceived(InBufUsed());
-      DoLineEvents(data);
+      if (!(data & EV_RXCHAR) || Raise(OnDataRecived, InBufUsed()))
+        DoLineEvents(data);
       break;
     case ceNeedReadData:
-      DataReceived(static_cast<int>(data));
+      Raise(OnDataRecived, static_cast<int>(data));
       break;
     case ceException:
       if (notice.Error)
@@ -442,25 +476,36 @@ void TVelCustomSerialPort::DispatchSyncEvent(const TNotice& notice) {
   }
 }
 
-void TVelCustomSerialPort::DataReceived(int count) {
-  if (OnDataRecived)
-    OnDataRecived(this, count);
-}
-
 void TVelCustomSerialPort::DoLineEvents(DWORD mask) {
   const DWORD errors = core_->GetLineErrors();
-  if ((mask & EV_ERR) && OnLineError)
-    OnLineError(this, errors);
+  if ((mask & EV_ERR) && !Raise(OnLineError, errors))
+    return;
   const struct {
     DWORD bit;
-    const TNotifyEvent& event;
-  } lineEvents[] = {{EV_CTS, OnCTSChanged},
-                    {EV_DSR, OnDSRChanged},
-                    {EV_RING, OnRINGDetected},
-                    {EV_RLSD, OnRLSDChanged}};
-  for (const auto& line : lineEvents)
-    if ((mask & line.bit) && line.event)
-      line.event(this);
+    TNotifyEvent TVelCustomSerialPort::*event;
+  } lineEvents[] = {{EV_CTS, &TVelCustomSerialPort::OnCTSChanged},
+                    {EV_DSR, &TVelCustomSerialPort::OnDSRChanged},
+                    {EV_RING, &TVelCustomSerialPort::OnRINGDetected},
+                    {EV_RLSD, &TVelCustomSerialPort::OnRLSDChanged}};
+  for (const auto& line : lineEvents) {
+    if ((mask & line.bit) && !Raise(this->*line.event))
+      return;
+  }
+}
+
+// Raises an assigned event; false when the port was closed or freed by it.
+template <typename Event, typename... Args>
+bool TVelCustomSerialPort::Raise(const Event& event, Args... args) {
+  if (!event)
+    return true;
+  const std::shared_ptr<std::atomic<bool>> alive = alive_;
+  const uint32_t connection = connection_;
+  event(this, args...);
+  return *alive && StillOpen(connection);
+}
+
+bool TVelCustomSerialPort::StillOpen(uint32_t connection) const {
+  return connection_ == connection && !closing_;
 }
 
 // ---- TVelCustomComPort ------------------------------------------------------------
@@ -479,4 +524,54 @@ void TVelCustomComPort::SetComNumber(uint16_t value) {
 void TVelCustomComPort::OpenCore() {
   THourGlass hourGlass;
   Core()->OpenComm(comNumber_);
+}
+
+// ---- Published ------------------------------------------------------------------
+
+VEL_ENUM_TYPE_IMPL(TVelBaudrate, "br110", "br300", "br600", "br1200", "br2400", "br4800", "br9600",
+                   "br14400", "br19200", "br38400", "br56000", "br57600", "br115200", "br128000",
+                   "br256000", "brUser")
+VEL_ENUM_TYPE_IMPL(TVelDatabits, "db4", "db5", "db6", "db7", "db8")
+VEL_ENUM_TYPE_IMPL(TVelParity, "paNone", "paOdd", "paEven", "paMark", "paSpace")
+VEL_ENUM_TYPE_IMPL(TVelStopbits, "sbOne", "sbOneAndHalf", "sbTwo")
+VEL_ENUM_TYPE_IMPL(TVelFlowControl, "fwNone", "fwXOnXOff", "fwRtsCts", "fwDtrDsr")
+VEL_ENUM_TYPE_IMPL(TVelComOption, "coParityCheck", "coDsrSensitivity", "coIgnoreXOff",
+                   "coErrorChar", "coStripNull")
+VEL_ENUM_TYPE_IMPL(TThreadPriority, "tpIdle", "tpLowest", "tpLower", "tpNormal", "tpHigher",
+                   "tpHighest", "tpTimeCritical")
+VEL_ENUM_TYPE_IMPL(TVelCoreEvent, "ceOutFree", "ceLineEvent", "ceNeedReadData", "ceException")
+
+void TVelComPort::Publish(TPublisher<TVelComPort>& p) {
+  p.Property("AutoOpen", &TVelComPort::AutoOpen, &TVelComPort::SetAutoOpen);
+  p.Property("BaudRate", &TVelComPort::BaudRate, &TVelComPort::SetBaudRate);
+  p.Property("ComNumber", &TVelComPort::ComNumber, &TVelComPort::SetComNumber);
+  p.Property("Databits", &TVelComPort::Databits, &TVelComPort::SetDatabits);
+  p.Property("DTR", &TVelComPort::DTR, &TVelComPort::SetDTR);
+  p.Property("EventThreadPriority", &TVelComPort::EventThreadPriority,
+             &TVelComPort::SetEventThreadPriority);
+  p.Property("FlowControl", &TVelComPort::FlowControl, &TVelComPort::SetFlowControl);
+  p.Property("InBufSize", &TVelComPort::InBufSize, &TVelComPort::SetInBufSize);
+  p.Property("Options", &TVelComPort::Options, &TVelComPort::SetOptions);
+  p.Property("OutBufSize", &TVelComPort::OutBufSize, &TVelComPort::SetOutBufSize);
+  p.Property("Parity", &TVelComPort::Parity, &TVelComPort::SetParity);
+  p.Property("RTS", &TVelComPort::RTS, &TVelComPort::SetRTS);
+  p.Property("Stopbits", &TVelComPort::Stopbits, &TVelComPort::SetStopbits);
+  p.Property("UserBaudRate", &TVelComPort::UserBaudRate, &TVelComPort::SetUserBaudRate);
+  p.Property("WriteThreadPriority", &TVelComPort::WriteThreadPriority,
+             &TVelComPort::SetWriteThreadPriority);
+  p.Property("XOnChar", &TVelComPort::XOnChar, &TVelComPort::SetXOnChar);
+  p.Property("XOffChar", &TVelComPort::XOffChar, &TVelComPort::SetXOffChar);
+  p.Property("XOnLim", &TVelComPort::XOnLim, &TVelComPort::SetXOnLim);
+  p.Property("XOffLim", &TVelComPort::XOffLim, &TVelComPort::SetXOffLim);
+  p.Event("OnCTSChanged", &TVelComPort::OnCTSChanged);
+  p.Event("OnDataRecived", &TVelComPort::OnDataRecived);
+  p.Event("OnDSRChanged", &TVelComPort::OnDSRChanged);
+  p.Event("OnLineError", &TVelComPort::OnLineError);
+  p.Property("OnNonSyncEvent", &TVelComPort::OnNonSyncEvent, &TVelComPort::SetOnNonSyncEvent);
+  p.Event("OnOutBufFree", &TVelComPort::OnOutBufFree);
+  p.Event("OnPortClose", &TVelComPort::OnPortClose);
+  p.Event("OnPortOpen", &TVelComPort::OnPortOpen);
+  p.Event("OnRINGDetected", &TVelComPort::OnRINGDetected);
+  p.Event("OnRLSDChanged", &TVelComPort::OnRLSDChanged);
+  p.Event("OnSyncEvent", &TVelComPort::OnSyncEvent);
 }

@@ -7,6 +7,7 @@
 #include "Classes.h"
 #include "SysUtils.h"
 #include "Threads.h"
+#include "TypInfo.h"
 #include "VelComPortCore.h"
 #include "VelDataDispatcher.h"
 #include "Win.h"
@@ -15,6 +16,7 @@
 #include <cstdint>
 #include <deque>
 #include <exception>
+#include <memory>
 #include <string>
 
 enum TVelBaudrate {
@@ -41,6 +43,15 @@ enum TVelStopbits { sbOne, sbOneAndHalf, sbTwo };
 enum TVelFlowControl { fwNone, fwXOnXOff, fwRtsCts, fwDtrDsr };
 enum TVelComOption { coParityCheck, coDsrSensitivity, coIgnoreXOff, coErrorChar, coStripNull };
 using TVelComOptions = TSet<TVelComOption>;
+
+VEL_ENUM_TYPE(TVelBaudrate);
+VEL_ENUM_TYPE(TVelDatabits);
+VEL_ENUM_TYPE(TVelParity);
+VEL_ENUM_TYPE(TVelStopbits);
+VEL_ENUM_TYPE(TVelFlowControl);
+VEL_ENUM_TYPE(TVelComOption);
+VEL_ENUM_TYPE(TThreadPriority);
+VEL_ENUM_TYPE(TVelCoreEvent);
 
 using TVelCPTCoreEvent = TClosure<void(TObject* Sender, TVelCoreEvent EventKind, DWORD Data)>;
 using TVelCPTErrorEvent = TClosure<void(TObject* Sender, DWORD Errors)>;
@@ -120,8 +131,10 @@ class TVelCustomSerialPort : public TVelDataDispConnComponent {
   TNotifyEvent OnDSRChanged;
   TVelCPTErrorEvent OnLineError;
   // Runs on the event thread; while assigned, notices other than exceptions
-  // stay there and reach none of the events below.
-  TVelCPTCoreEvent OnNonSyncEvent;
+  // stay there and reach none of the other events. Read and written under a
+  // lock, so that the event thread never sees it half assigned.
+  TVelCPTCoreEvent OnNonSyncEvent() const;
+  void SetOnNonSyncEvent(const TVelCPTCoreEvent& value);
   TNotifyEvent OnOutBufFree;
   TNotifyEvent OnPortClose;
   TNotifyEvent OnPortOpen;
@@ -167,17 +180,27 @@ class TVelCustomSerialPort : public TVelDataDispConnComponent {
   bool TakeNotice(uint32_t seq, TNotice& notice);
   void DropNotices();
   void SyncEventCallback(WPARAM seq);
+  // The rest of a notice is dropped once a handler closed or freed the port.
   void DispatchSyncEvent(const TNotice& notice);
-  void DataReceived(int count);
+  void DispatchKind(const TNotice& notice, DWORD data);
   void DoLineEvents(DWORD mask);
+  template <typename Event, typename... Args>
+  bool Raise(const Event& event, Args... args);
+  bool StillOpen(uint32_t connection) const;
 
   TOwned<TVelComPortCore> core_;
   uint32_t syncId_ = 0;
   ::DCB dcb_{};
   std::atomic<bool> closing_{false};
   std::atomic<bool> destroying_{false};
-  bool delivering_ = false;
-  TCriticalSection noticeLock_;
+  std::atomic<bool> delivering_{false};
+  // False from the moment the destructor runs: a handler that freed the port
+  // ends the dispatch without touching it again.
+  const std::shared_ptr<std::atomic<bool>> alive_ = std::make_shared<std::atomic<bool>>(true);
+  // Counts the closes, so that a dispatch sees a close and reopen too.
+  std::atomic<uint32_t> connection_{0};
+  TVelCPTCoreEvent onNonSyncEvent_;
+  mutable TCriticalSection noticeLock_;
   std::deque<TNotice> notices_;
   uint32_t lastSeq_ = 0;
 
@@ -219,6 +242,8 @@ class TVelCustomComPort : public TVelCustomSerialPort {
 
 class TVelComPort : public TVelCustomComPort {
   VEL_CLASS(TVelComPort, TVelCustomComPort)
+  static void Publish(TPublisher<TVelComPort>& p);
+
  public:
   explicit TVelComPort(TComponent* owner) : TVelCustomComPort(owner) {}
 };

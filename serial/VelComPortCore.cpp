@@ -2,6 +2,7 @@
 
 #include "Startup.h"
 #include "System.h"
+#include "VelSafeSync.h"
 #include "VelUtils.h"
 
 #include <algorithm>
@@ -56,16 +57,15 @@ void TVelComPortCoreThread::HandleException() {
     ReportException(e);
 }
 
+// Posted, never waited for: the main thread may itself be waiting for this
+// thread (a close) or for a lock that the closer holds. Without a main thread
+// to show it on, it is dropped.
 void TVelComPortCoreThread::ReportException(const std::exception_ptr& e) {
-  try {
-    Synchronize([e] {
-      if (HWND capture = GetCapture())
-        SendMessageA(capture, WM_CANCELMODE, 0, 0);
-      ShowException(e);
-    });
-  } catch (...) {
-    // No main thread to show it on: nothing more can be done.
-  }
+  SafeSyncPost([e] {
+    if (HWND capture = GetCapture())
+      SendMessageA(capture, WM_CANCELMODE, 0, 0);
+    ShowException(e);
+  });
 }
 
 // ---- TVelComPortEventThread --------------------------------------------------
@@ -368,7 +368,7 @@ void TVelComPortWriteThread::WriteNextBlock() {
   if (count == 0)
     return;
   DWORD written = 0;
-  if (WriteFile(handle_, block, count, &written, &writeOverlapped_))
+  if (core_.writeFunction_(handle_, block, count, &written, &writeOverlapped_))
     WriteCompleted(written);
   else if (GetLastError() == ERROR_IO_PENDING)
     AwaitWrite();
@@ -445,7 +445,7 @@ TVelComPortCore::~TVelComPortCore() {
 
 bool TVelComPortCore::OpenComm(int portNumber) {
   TLockGuard guard(openLock_);
-  if (opened_)
+  if (opened_ || closing_)
     return false;
   portNumber_ = portNumber;
   if (portNumber <= 0)
@@ -458,12 +458,12 @@ bool TVelComPortCore::OpenComm(int portNumber) {
 void TVelComPortCore::CloseComm() {
   TLockGuard guard(openLock_);
   // A close nested in the waits of this one (through a sent message) has
-  // nothing left to do.
+  // nothing left to do, and from here on the port reports closed.
   if (!opened_ || closing_)
     return;
   TFlagScope<bool> closing(closing_);
-  InternalClose();
   opened_ = false;
+  InternalClose();
 }
 
 void TVelComPortCore::InternalOpen() {

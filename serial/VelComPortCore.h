@@ -27,6 +27,10 @@ using TVelCoreNotifyEvent = TClosure<void(TObject* Sender, TVelCoreEvent EventKi
 
 VEL_EXCEPTION_CLASS(EVelComPortCoreError, Exception);
 
+// How the write thread hands a block to the driver: WriteFile, or a stand-in
+// of a test that cuts writes short.
+using TVelWriteFunction = BOOL(WINAPI*)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
+
 // "COMn", or "\\.\COMn" for ports above 9 on the NT family.
 std::string ComDeviceName(int portNumber);
 
@@ -165,6 +169,7 @@ class TVelComPortCore : public TObject {
   void SetOutBufSize(int size) { outBufSize_ = size; }
   void SetEventThreadPriority(TThreadPriority priority);
   void SetWriteThreadPriority(TThreadPriority priority);
+  void SetWriteFunction(TVelWriteFunction function) { writeFunction_ = function; }
 
   bool WriteData(const void* buffer, int count);
   int OutBufFree();
@@ -208,6 +213,7 @@ class TVelComPortCore : public TObject {
   int outBufSize_ = 4096;
   TThreadPriority writeThreadPriority_ = tpHigher;
   TThreadPriority eventThreadPriority_ = tpNormal;
+  TVelWriteFunction writeFunction_ = &WriteFile;
   // Serialises open and close; no worker thread ever takes it.
   TCriticalSection openLock_;
   TCriticalSection readLock_;

@@ -1,6 +1,7 @@
 #include "VelSafeSync.h"
 
 #include "Startup.h"
+#include "SysUtils.h"
 #include "System.h"
 
 #include <memory>
@@ -9,6 +10,8 @@ namespace {
 
 const char kWindowClass[] = "VelSafeSyncObjWnd";
 const UINT kSyncMessage = 0x501;
+// Carries a heap copy of a posted method in wParam.
+const UINT kPostMessage = 0x502;
 const int kSlotCount = 64;
 
 struct SafeSyncSlot {
@@ -25,10 +28,12 @@ std::unique_ptr<SafeSyncSlot[]> table;
 uint32_t nextId = 0;
 
 // Holds the unit's mutex for its scope; Held() is false when the unit was
-// never started or has been shut down.
+// never started or has been shut down. A mutex left by a thread that ended
+// while holding it is ours all the same: the table is changed only in steps
+// that cannot be cut in half.
 class TTableLock {
  public:
-  TTableLock() : held_(lock && WaitForSingleObject(lock, INFINITE) == WAIT_OBJECT_0) {}
+  TTableLock() : held_(lock && Owned(WaitForSingleObject(lock, INFINITE))) {}
   ~TTableLock() {
     if (held_)
       ReleaseMutex(lock);
@@ -38,6 +43,8 @@ class TTableLock {
   bool Held() const { return held_; }
 
  private:
+  static bool Owned(DWORD result) { return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED; }
+
   bool held_;
 };
 
@@ -82,7 +89,17 @@ TSafeSyncMethod LiveMethod(uint32_t id) {
   return IsLive(slot) ? slot->Method : nullptr;
 }
 
+// Takes a posted method back from its message.
+std::unique_ptr<std::function<void()>> PostedMethod(WPARAM wParam) {
+  return std::unique_ptr<std::function<void()>>(reinterpret_cast<std::function<void()>*>(wParam));
+}
+
 LRESULT CALLBACK SafeSyncWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == kPostMessage) {
+    const auto method = PostedMethod(wParam);
+    Guard(nullptr, [&] { (*method)(); });
+    return 0;
+  }
   if (msg != kSyncMessage)
     return DefWindowProcA(wnd, msg, wParam, lParam);
   const TSafeSyncMethod method = LiveMethod(static_cast<uint32_t>(lParam));
@@ -102,17 +119,29 @@ void RegisterWindowClass() {
   wc.lpfnWndProc = SafeSyncWndProc;
   wc.hInstance = HInstance();
   wc.lpszClassName = kWindowClass;
-  RegisterClassA(&wc);
+  if (!RegisterClassA(&wc))
+    RaiseLastOSError();
 }
 
+// Raises when the window cannot be made: without it no notice would ever be
+// delivered. The next registration tries again.
 void SafeSyncInitWindow() {
   if (created)
     return;
   RegisterWindowClass();
   window = CreateWindowExA(WS_EX_TOOLWINDOW, kWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr,
                            nullptr, HInstance(), nullptr);
+  if (!window)
+    RaiseLastOSError();
   table.reset(new SafeSyncSlot[kSlotCount]);
   created = true;
+}
+
+// Methods posted but not yet run are dropped with the window.
+void DropPostedMethods() {
+  MSG msg;
+  while (PeekMessageA(&msg, window, kPostMessage, kPostMessage, PM_REMOVE))
+    PostedMethod(msg.wParam);
 }
 
 void SafeSyncDoneWindow() {
@@ -120,6 +149,7 @@ void SafeSyncDoneWindow() {
   if (!created)
     return;
   created = false;
+  DropPostedMethods();
   DestroyWindow(window);
   window = nullptr;
   table.reset();
@@ -169,6 +199,17 @@ bool SafeSyncSetEnabled(uint32_t id, bool enabled) {
   if (!slot || !slot->Method)
     return false;
   slot->Enabled = enabled;
+  return true;
+}
+
+bool SafeSyncPost(const std::function<void()>& method) {
+  TTableLock guard;
+  if (!guard.Held() || !created)
+    return false;
+  auto copy = std::make_unique<std::function<void()>>(method);
+  if (!PostMessageA(window, kPostMessage, reinterpret_cast<WPARAM>(copy.get()), 0))
+    return false;
+  static_cast<void>(copy.release());
   return true;
 }
 

@@ -10,6 +10,7 @@
 #include "Win.h"
 
 #include <cstdint>
+#include <functional>
 
 // The payload given to SafeSyncCall travels with its own message, so a
 // delivery that arrives after its sender gave up still carries its own data.
@@ -20,7 +21,8 @@ using TSafeSyncMethod = TClosure<void(WPARAM payload)>;
 void RegisterVelSafeSync();
 
 // Returns the new receiver's id (never 0), switched off; 0 when all 64 slots
-// are taken or the unit has not been started.
+// are taken or the unit has not been started. Raises EOSError when the hidden
+// window cannot be made.
 uint32_t SafeSyncRegister(const TSafeSyncMethod& method);
 bool SafeSyncUnregister(uint32_t id);
 bool SafeSyncSetEnabled(uint32_t id, bool enabled);
@@ -28,3 +30,7 @@ bool SafeSyncSetEnabled(uint32_t id, bool enabled);
 // receiver is still registered and enabled afterwards, whether or not it ran
 // within the time-out.
 bool SafeSyncCall(uint32_t id, DWORD timeoutMs, WPARAM payload = 0);
+// Runs method later on the window's thread, without waiting for it (an
+// exception from it goes to the application's handler). False when the
+// window does not exist (yet or any more).
+bool SafeSyncPost(const std::function<void()>& method);

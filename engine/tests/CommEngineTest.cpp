@@ -567,7 +567,7 @@ TEST_F(EngineTest, TheLogIsCreatedOnceWhicheverThreadWritesFirst) {
       engine_->SetEchoState(i % 2 ? esEchoOn : esEchoOff);
   };
   {
-    TLambdaThread other(toggle);
+    TLambdaThread other([&](TLambdaThread&) { toggle(); });
     toggle();
   }
   engine_.reset();

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "Forms.h"
-#include "Threads.h"
+#include "LambdaThread.h"
 #include "Win.h"
 #include "uCommEngine.h"
 
@@ -46,18 +46,3 @@ std::string ReadWholeFile(const std::string& fileName);
 // The application loop, run until a condition holds or a time-out passes.
 using classlib::PumpFor;
 using classlib::PumpUntil;
-
-// Runs body as its Execute; starts at once.
-class TLambdaThread : public TThread {
- public:
-  explicit TLambdaThread(std::function<void()> body) : TThread(true), body_(std::move(body)) {
-    Start();
-  }
-  ~TLambdaThread() override { WaitFor(); }
-
- protected:
-  void Execute() override { body_(); }
-
- private:
-  std::function<void()> body_;
-};

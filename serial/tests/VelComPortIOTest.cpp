@@ -411,7 +411,7 @@ TEST_F(VelComPortIO, CloseFromInsideTheDataHandler) {
 }
 
 TEST_F(VelComPortIO, EventThreadExceptionReachesTheMainThread) {
-  port_->OnNonSyncEvent = Method<&TRecorder::NonSync>(&recorder_);
+  port_->SetOnNonSyncEvent(Method<&TRecorder::NonSync>(&recorder_));
   port_->Open();
   peer_.Send("x");
   EXPECT_TRUE(PumpUntil([&] { return !ReportedExceptions().empty(); }, 3000));
