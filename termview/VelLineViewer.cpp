@@ -16,6 +16,7 @@ namespace {
 
 constexpr int kMaxLineLengthLimit = 1024;
 constexpr int kWheelLines = 3;
+constexpr DWORD kBarsDrawInterval = 200;
 
 // SaveDC on construction, RestoreDC on every way out.
 class TDCState {
@@ -205,31 +206,63 @@ int TVelCustomLineViewer::GetScrollLineCount() {
 }
 
 void TVelCustomLineViewer::UpdateScrollBars() {
-  if (!HandleAllocated())
-    return;
-  SCROLLINFO vert{};
-  vert.cbSize = sizeof vert;
-  vert.fMask = SIF_RANGE | SIF_PAGE | SIF_DISABLENOSCROLL;
-  vert.nMin = 0;
-  vert.nMax = kScrollRange;
-  vert.nPage = static_cast<UINT>(
-      std::max(0, MulDiv(visibleRows_, kScrollRange, std::max(1, GetScrollLineCount()))));
-  SetScrollInfo(WindowHandle(), SB_VERT, &vert, TRUE);
-  SCROLLINFO horz{};
-  horz.cbSize = sizeof horz;
-  horz.fMask = SIF_RANGE | SIF_PAGE | SIF_DISABLENOSCROLL;
-  horz.nMin = 0;
-  horz.nMax = maxLineLength_ - 1;
-  horz.nPage = static_cast<UINT>(visibleCols_);
-  SetScrollInfo(WindowHandle(), SB_HORZ, &horz, TRUE);
+  SyncScrollBars();
 }
 
 void TVelCustomLineViewer::UpdateScrollPos() {
+  SyncScrollBars();
+}
+
+void TVelCustomLineViewer::SyncScrollBars() {
   if (!HandleAllocated())
     return;
-  SetScrollPos(WindowHandle(), SB_HORZ, leftCol_, TRUE);
-  SetScrollPos(WindowHandle(), SB_VERT,
-               MulDiv(topRow_, kScrollRange, std::max(1, GetScrollLineCount())), TRUE);
+  const int lines = std::max(1, GetScrollLineCount());
+  SetBar(SB_VERT, TBarValues{kScrollRange, std::max(0, MulDiv(visibleRows_, kScrollRange, lines)),
+                             MulDiv(topRow_, kScrollRange, lines)});
+  SetBar(SB_HORZ, TBarValues{maxLineLength_ - 1, visibleCols_, leftCol_});
+}
+
+// The values go to the system at once; drawing a bar is what costs (several
+// milliseconds under Wine), so a burst of flushes draws the bars at most
+// once per interval.
+void TVelCustomLineViewer::SetBar(int bar, const TBarValues& values) {
+  TBar& state = bar == SB_VERT ? vertBar_ : horzBar_;
+  if (state.Values == values)
+    return;
+  state.Values = values;
+  SCROLLINFO info = state.Info();
+  SetScrollInfo(WindowHandle(), bar, &info, FALSE);
+  state.DrawPending = true;
+  if (barTimer_)
+    return;
+  if (GetTickCount() - lastBarsDraw_ >= kBarsDrawInterval) {
+    DrawBars();
+  } else {
+    SetTimer(WindowHandle(), kScrollBarTimer, kBarsDrawInterval, nullptr);
+    barTimer_ = true;
+  }
+}
+
+void TVelCustomLineViewer::DrawBars() {
+  for (int bar : {SB_VERT, SB_HORZ}) {
+    TBar& state = bar == SB_VERT ? vertBar_ : horzBar_;
+    if (!state.DrawPending)
+      continue;
+    state.DrawPending = false;
+    SCROLLINFO info = state.Info();
+    SetScrollInfo(WindowHandle(), bar, &info, TRUE);
+  }
+  lastBarsDraw_ = GetTickCount();
+}
+
+SCROLLINFO TVelCustomLineViewer::TBar::Info() const {
+  SCROLLINFO info{};
+  info.cbSize = sizeof info;
+  info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
+  info.nMax = Values.Max;
+  info.nPage = static_cast<UINT>(Values.Page);
+  info.nPos = Values.Pos;
+  return info;
 }
 
 // ---- Window ---------------------------------------------------------------------------
@@ -249,6 +282,7 @@ void TVelCustomLineViewer::CreateParams(TCreateParams& params) {
 
 void TVelCustomLineViewer::CreateWnd() {
   TCustomControl::CreateWnd();
+  vertBar_ = horzBar_ = TBar();
   UpdateMetrics();
   UpdateScrollBars();
   UpdateScrollPos();
@@ -1120,6 +1154,11 @@ void TVelCustomLineViewer::Dispatch(TMessage& m) {
       if (m.WParam == kAutoScrollTimer) {
         AutoScrollTick();
         m.Result = 0;
+      } else if (m.WParam == kScrollBarTimer) {
+        KillTimer(WindowHandle(), kScrollBarTimer);
+        barTimer_ = false;
+        DrawBars();
+        m.Result = 0;
       } else {
         TCustomControl::Dispatch(m);
       }
@@ -1127,6 +1166,8 @@ void TVelCustomLineViewer::Dispatch(TMessage& m) {
     case WM_DESTROY:
       FreeCaret();
       SetAutoScroll(false);
+      KillTimer(WindowHandle(), kScrollBarTimer);
+      barTimer_ = false;
       TCustomControl::Dispatch(m);
       break;
     case CM_FONTCHANGED:

@@ -46,6 +46,8 @@ using TVelCLVDrawLeftSpEvent = TClosure<void(TObject* sender, int line, int left
 
 // The id of the auto-scroll timer on the viewer's window.
 constexpr UINT_PTR kAutoScrollTimer = 1;
+// The timer that draws scroll bars changed during a burst.
+constexpr UINT_PTR kScrollBarTimer = 3;
 // The vertical scroll bar always spans 0 .. kScrollRange.
 constexpr int kScrollRange = 32767;
 
@@ -181,6 +183,23 @@ class TVelCustomLineViewer : public TCustomControl {
   void KeyNavigate(WORD key, TShiftState shift);
   int LineLength(int line);
 
+  struct TBarValues {
+    int Max = -1;
+    int Page = -1;
+    int Pos = -1;
+    bool operator==(const TBarValues& o) const {
+      return Max == o.Max && Page == o.Page && Pos == o.Pos;
+    }
+  };
+  struct TBar {
+    TBarValues Values;
+    bool DrawPending = false;
+    SCROLLINFO Info() const;
+  };
+  void SyncScrollBars();
+  void SetBar(int bar, const TBarValues& values);
+  void DrawBars();
+
   void WMScroll(TMessage& m, bool vertical);
   void WMWindowPosChanged(TMessage& m);
   void CMFontChanged(TMessage& m);
@@ -229,4 +248,8 @@ class TVelCustomLineViewer : public TCustomControl {
   bool dragging_ = false;
   TEXTMETRICA metrics_{};
   std::vector<uint32_t> advances_;
+  TBar vertBar_;
+  TBar horzBar_;
+  bool barTimer_ = false;
+  DWORD lastBarsDraw_ = 0;
 };
