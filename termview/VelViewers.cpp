@@ -295,7 +295,8 @@ void TVelCustomTerminal::KeyPress(char& key) {
   TVelCustomLineViewer::KeyPress(key);
   if (autoScrollBack_)
     SetScrollBackMode(false);
-  if (!scrollBackMode_ && OnSendChar)
+  // A key the OnKeyPress handler took (set to 0) is no character to send.
+  if (!scrollBackMode_ && key != 0 && OnSendChar)
     OnSendChar(this, key);
 }
 

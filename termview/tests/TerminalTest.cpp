@@ -253,6 +253,15 @@ TEST_F(TerminalTest, TypedCharactersAreSentOnlyLive) {
   SendChar(term, 'b');
   EXPECT_EQ((std::vector<std::string>{"send a", "mode", "held 0"}), recorder.log);
   EXPECT_EQ("", Line(0)) << "the terminal never echoes typed keys itself";
+  // A key that OnKeyPress took sends nothing, not a NUL.
+  struct TTaker {
+    void Take(TObject*, char& key) { key = 0; }
+  } taker;
+  term->SetScrollBackMode(false);
+  term->OnKeyPress = Method<&TTaker::Take>(&taker);
+  recorder.log.clear();
+  SendChar(term, 'c');
+  EXPECT_EQ(std::vector<std::string>{}, recorder.log);
 }
 
 TEST_F(TerminalTest, ProcessCharDropsOnlyWhatItZeroes) {
