@@ -4,6 +4,8 @@
 #include "SysUtils.h"
 #include "System.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 
 namespace {
@@ -920,6 +922,14 @@ void TCustomComboBox::SetItemHeight(int value) {
     RecreateWnd();
 }
 
+void TCustomComboBox::SetDropDownCount(int value) {
+  if (value == dropDownCount_)
+    return;
+  dropDownCount_ = value;
+  if (HandleAllocated())
+    Perform(CB_SETMINVISIBLE, dropDownCount_);
+}
+
 void TCustomComboBox::SetMaxLength(int value) {
   if (value == maxLength_)
     return;
@@ -1025,6 +1035,9 @@ void TCustomComboBox::CreateWnd() {
   TWinControl::CreateWnd();
   if (IsEditStyle())
     Perform(CB_LIMITTEXT, maxLength_);
+  // The common controls size the list by this count, the older ones by
+  // AdjustDropDown.
+  Perform(CB_SETMINVISIBLE, dropDownCount_);
   SubclassChildren();
   RestoreSaved();
 }

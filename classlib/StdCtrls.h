@@ -353,7 +353,7 @@ class TCustomComboBox : public TWinControl {
   int ItemHeight() const { return itemHeight_; }
   void SetItemHeight(int value);
   int DropDownCount() const { return dropDownCount_; }
-  void SetDropDownCount(int value) { dropDownCount_ = value; }
+  void SetDropDownCount(int value);
   bool Sorted() const { return sorted_; }
   void SetSorted(bool value);
   int MaxLength() const { return maxLength_; }
