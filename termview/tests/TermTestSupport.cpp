@@ -97,12 +97,15 @@ void TermFormTest::SetUp() {
   });
   form = CreateNew<TForm>(nullptr);
   form->SetCaption("Termview test form");
-  form->SetBounds(40, 40, 640, 480);
+  // Away from the corner where other test programs put their windows.
+  form->SetBounds(600, 500, 640, 480);
   SetModifiers({});
 }
 
 void TermFormTest::ShowForm() {
   form->Show();
+  // Pixels are read back from the screen: nothing may cover the form.
+  SetWindowPos(form->Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   SetForegroundWindow(form->Handle());
   SetActiveWindow(form->Handle());
   EXPECT_TRUE(classlib::PumpUntil([this] { return form->Active(); }, 3000));
