@@ -1,6 +1,7 @@
 #include "uCommEngine.h"
 
 #include "FileUtils.h"
+#include "Startup.h"
 #include "SysUtils.h"
 #include "System.h"
 #include "VelComPort.h"
@@ -113,27 +114,42 @@ bool TCommEngine::SetPort(int comNumber, DWORD dataTimeout) {
 }
 
 // Entries left from an earlier connection are discarded only when opening.
+// The log tells what this call did, whatever a call nested in its close did.
 void TCommEngine::SetActive(bool active) {
-  TLockGuard lock(lock_);
-  if (port_->Active() == active)
+  TLockGuard switching(switchLock_);
+  {
+    TLockGuard lock(lock_);
+    if (port_->Active() == active)
+      return;
+  }
+  ++connection_;
+  if (!SwitchPort(active))
     return;
+  WriteLog(active ? Format("communication started (COM%d)", port_->ComNumber())
+                  : "communication stopped");
+}
+
+// False when the port did not open (a refused open logs nothing).
+bool TCommEngine::SwitchPort(bool active) {
   try {
     if (active) {
+      TLockGuard lock(lock_);
       port_->PurgeRX();
       port_->PurgeTX();
       queue_.Clear();
     }
     port_->SetActive(active);
-    WriteLog(port_->Active() ? Format("communication started (COM%d)", port_->ComNumber())
-                             : "communication stopped");
+    return !active || port_->Active();
   } catch (const std::exception& e) {
     WriteLog(std::string("error accessing port: ") + e.what());
+    return false;
   }
 }
 
+// Logs also when the state does not change: the host reports the
+// instrument's setting each time it reads it.
 void TCommEngine::SetEchoState(TEchoState state) {
-  if (echoState_.exchange(state) == state)
-    return;
+  echoState_ = state;
   WriteLog("echo-state changed to: " + EchoStateName(state));
 }
 
@@ -216,23 +232,33 @@ void TCommEngine::Execute() {
     RunPass();
 }
 
+// Whatever escapes a pass is logged: a stray exception must not end the
+// thread while the window shows the instrument connected.
 void TCommEngine::RunPass() {
   TPassFrame frame;
   try {
     Pass(frame);
-  } catch (const std::exception& e) {
-    WriteLog(std::string("unexpected av in receiver: ") + e.what());
+  } catch (...) {
+    WriteLog("unexpected av in receiver: " + ExceptionMessage(std::current_exception()));
   }
   if (frame.Idle)
     Sleep(kIdleSleepMs);
 }
 
 // A pass that finishes a command writes the next one at once, so one command
-// is outstanding at a time.
+// is outstanding at a time. Nothing of one connection's exchange (the command
+// awaited, a partial line) carries over into the next, and a pass whose
+// handler closed or reopened the port stops there.
 void TCommEngine::Pass(TPassFrame& frame) {
+  frame.Connection = connection_;
   if (!IsConnected()) {
     ResetPassState();
     return;
+  }
+  if (pass_.Connection != frame.Connection) {
+    ResetPassState();
+    ResetLineBuffer();
+    pass_.Connection = frame.Connection;
   }
   frame.PortOpen = true;
   ReceiveLine(frame);
@@ -240,9 +266,9 @@ void TCommEngine::Pass(TPassFrame& frame) {
     return;
   if (pass_.Outstanding)
     CheckReply(frame);
-  if (frame.LineReceived)
+  if (frame.LineReceived && SameConnection(frame))
     DispatchLine(frame);
-  if (!pass_.Outstanding)
+  if (!pass_.Outstanding && SameConnection(frame))
     SendNextEntry(frame);
 }
 
@@ -293,18 +319,24 @@ void TCommEngine::CheckTimeout(TPassFrame& frame) {
   }
   frame.Idle = false;
   ++pass_.Retries;
-  if (WriteCommand(pass_.Command, true))
-    DoSend(pass_.Command);
+  const bool written = WriteCommand(pass_.Command, true);
   pass_.SentTick = GetTicks();
+  if (written)
+    DoSend(pass_.Command);
 }
 
 // The unanswered command stays at the head; the next open discards it.
 void TCommEngine::Disconnect(TPassFrame& frame) {
   WriteLog("disconnected");
   DoDisconnect();
-  SetActive(false);
+  CloseConnection(frame.Connection);
   frame.PortOpen = false;
   ResetPassState();
+}
+
+void TCommEngine::CloseConnection(uint32_t connection) {
+  if (connection_ == connection)
+    SetActive(false);
 }
 
 void TCommEngine::DispatchLine(const TPassFrame& frame) {
@@ -324,25 +356,25 @@ void TCommEngine::SendNextEntry(TPassFrame& frame) {
   pass_.Retries = 0;
   if (IsTag(entry)) {
     WriteLog("dispatching tag: " + entry);
+    queue_.Delete(0);
     DoTag(entry);
-    entry.clear();
-  } else if (IsInternalCommand(entry)) {
+    return;
+  }
+  if (IsInternalCommand(entry)) {
     WriteLog("executing command: " + entry);
     RunInternalCommand(entry);
-    entry.clear();
-  } else {
-    pass_.Command = entry;
   }
-  if (entry.empty()) {
+  if (IsInternalCommand(entry) || entry.empty()) {
     queue_.Delete(0);
     return;
   }
+  pass_.Command = entry;
   // A handler earlier in this pass may have closed the port: then the entry
-  // stays, unsent and unreported.
+  // stays, unsent and unreported. The state is complete before OnSend runs.
   if (frame.PortOpen && WriteCommand(entry, false)) {
     pass_.Outstanding = true;
-    DoSend(entry);
     pass_.SentTick = GetTicks();
+    DoSend(entry);
   }
 }
 
@@ -357,7 +389,8 @@ bool TCommEngine::WriteCommand(const std::string& command, bool resend) {
     if (resend && echoState_ == esEchoOn)
       DrainInput();
     port_->SendString(resend ? kCR + command + kCR : command + kCR);
-  } catch (const std::exception&) {
+  } catch (...) {
+    // shows as a missing reply
   }
   pass_.LastSent = command;
   return true;
@@ -406,25 +439,38 @@ void TCommEngine::DetectEcho() {
 }
 
 // An instrument that echoes sends the probe back; one that does not answers
-// it with an error, or stays silent.
+// it with an error, or stays silent. After an echo the probe's own error
+// reply is awaited too, however late it comes: left for later, it would
+// finish the next command.
 TEchoState TCommEngine::ProbeEcho() {
   try {
     port_->PurgeRX();
     port_->PurgeTX();
     port_->SendString(std::string(kEchoProbe) + kCR);
     std::string collected;
-    const DWORD start = GetTicks();
-    do {
-      Sleep(kEchoPollMs);
-      collected += UpperCase(port_->ReadString());
-      if (collected.find(kEchoProbe) != std::string::npos)
-        break;
-    } while (collected.find("ERROR") == std::string::npos && TicksSince(start) < kEchoProbeMs);
+    const auto has = [&collected](const char* text, size_t from = 0) {
+      return collected.find(text, from) != std::string::npos;
+    };
+    PollInput(
+        collected, [&] { return has(kEchoProbe) || has("ERROR"); }, kEchoProbeMs);
+    const size_t echo = collected.find(kEchoProbe);
+    if (echo != std::string::npos)
+      PollInput(
+          collected, [&] { return has("ERROR", echo); }, kReplyTimeoutMs);
     port_->PurgeRX();
     port_->PurgeTX();
-    return collected.find(kEchoProbe) != std::string::npos ? esEchoOn : esEchoOff;
+    return echo != std::string::npos ? esEchoOn : esEchoOff;
   } catch (const std::exception&) {
     return esUnknown;
+  }
+}
+
+void TCommEngine::PollInput(std::string& collected, const std::function<bool()>& done,
+                            DWORD timeoutMs) {
+  const DWORD start = GetTicks();
+  while (!done() && TicksSince(start) < timeoutMs) {
+    Sleep(kEchoPollMs);
+    collected += UpperCase(port_->ReadString());
   }
 }
 
@@ -469,10 +515,12 @@ void TCommEngine::ResetLineBuffer() {
 // ---- Events -------------------------------------------------------------------
 
 void TCommEngine::Synchronised(const std::function<void()>& handler) {
-  Synchronize(handler);
-  // The time the main thread took is no gap in the device's output.
-  if (lineLength_ > 0)
-    lastReadTick_ = GetTicks();
+  const DWORD start = GetTicks();
+  Synchronize([&] { Guard(this, handler); });
+  // The time the main thread took is no gap in the device's output; the gap
+  // before it still counts.
+  if (lastReadTick_ != 0)
+    lastReadTick_ += TicksSince(start);
 }
 
 void TCommEngine::DoSend(const std::string& command) {

@@ -113,6 +113,8 @@ class TCommEngine : public TObject, public TThread {
  private:
   // What one pass learnt so far.
   struct TPassFrame {
+    // The connection the pass began on; a handler may close and reopen.
+    uint32_t Connection = 0;
     bool Idle = true;
     bool PortOpen = false;
     bool Finished = false;
@@ -122,11 +124,16 @@ class TCommEngine : public TObject, public TThread {
   };
 
   void Pass(TPassFrame& frame);
+  bool SameConnection(const TPassFrame& frame) const { return connection_ == frame.Connection; }
   void ResetPassState();
   void ReceiveLine(TPassFrame& frame);
   void CheckReply(TPassFrame& frame);
   void CheckTimeout(TPassFrame& frame);
   void Disconnect(TPassFrame& frame);
+  // Closes the port unless a handler already closed it or opened a new
+  // connection.
+  void CloseConnection(uint32_t connection);
+  bool SwitchPort(bool active);
   void DispatchLine(const TPassFrame& frame);
   void SendNextEntry(TPassFrame& frame);
   bool WriteCommand(const std::string& command, bool resend);
@@ -135,12 +142,16 @@ class TCommEngine : public TObject, public TThread {
   void Flush();
   void DetectEcho();
   TEchoState ProbeEcho();
+  // Adds the input, upper-cased, to collected until done holds or timeoutMs
+  // passes.
+  void PollInput(std::string& collected, const std::function<bool()>& done, DWORD timeoutMs);
 
   bool ReadLine(int count, std::string& line);
   bool TakeByte(char c, std::string& line);
   void ResetLineBuffer();
 
-  // Runs the handler on the main thread, without the engine lock.
+  // Runs the handler on the main thread, without the engine lock, inside the
+  // exception barrier there: nothing it raises unwinds into the pass.
   void Synchronised(const std::function<void()>& handler);
   void DoSend(const std::string& command);
   void DoResponse(const std::string& command, const std::string& response);
@@ -157,6 +168,11 @@ class TCommEngine : public TObject, public TThread {
   TCriticalSection logGuard_;
   TCmdBuffer queue_;
   TCriticalSection lock_;
+  // Serialises opening and closing, which run without lock_: a close serves
+  // the main thread's sent messages, and so the engine's handlers.
+  TCriticalSection switchLock_;
+  // Counts the opens and closes; the pass state belongs to one connection.
+  std::atomic<uint32_t> connection_{0};
   std::unique_ptr<ICommPort> port_;
   std::atomic<TEchoState> echoState_{esUnknown};
   // The port's number as SetPort set it, for the log's file name.
@@ -169,6 +185,7 @@ class TCommEngine : public TObject, public TThread {
 
   // Engine thread only.
   struct TPassState {
+    uint32_t Connection = 0;
     bool Outstanding = false;
     std::string Command;
     std::string LastSent;

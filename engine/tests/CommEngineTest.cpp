@@ -8,28 +8,42 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
 
 using Strings = std::vector<std::string>;
 
+// Closes as the real port does: it reports closed from the start of the
+// close and refuses to open until the close is done.
 class TFakePort : public ICommPort {
  public:
   bool Active() override { return active; }
   void SetActive(bool value) override {
     if (value && openError)
       throw Exception("port busy");
+    if (value && closing)
+      return;
+    const bool close = active && !value;
     active = value;
+    if (close && whileClosing) {
+      closing = true;
+      whileClosing();
+      closing = false;
+    }
   }
   int ComNumber() override { return comNumber; }
   void SetComNumber(int number) override { comNumber = number; }
   int InBufUsed() override {
     if (failReads)
       throw Exception("device gone");
+    if (strayReads)
+      throw 42;
     return babbling ? 1 : static_cast<int>(input.size());
   }
   char ReadChar() override {
@@ -62,7 +76,9 @@ class TFakePort : public ICommPort {
   void PurgeTX() override { ++purges; }
 
   bool active = false;
+  bool closing = false;
   bool openError = false;
+  bool strayReads = false;
   bool writeError = false;
   bool failReads = false;
   bool babbling = false;
@@ -72,6 +88,8 @@ class TFakePort : public ICommPort {
   std::string input;
   std::string wire;  // everything written
   std::function<std::string(const std::string&)> answer;
+  // What the port's close serves meanwhile (a handler of the main thread).
+  std::function<void()> whileClosing;
 };
 
 class TTestEngine : public TCommEngine {
@@ -483,6 +501,37 @@ TEST_F(EngineTest, BlankLinesAreSkipped) {
   EXPECT_EQ((Strings{"send RDS", "response RDS > IDLE"}), TakeEvents());
 }
 
+// The gap counts from the last read: neither the engine's writes nor its
+// events in between keep an old partial line alive.
+TEST_F(EngineTest, AnOldPartialLineIsDroppedWhateverWasWrittenSince) {
+  const struct {
+    const char* command;
+    const char* partial;
+    bool resend;  // else the partial line is noise and a new command follows
+    const char* reply;
+  } cases[] = {{"RDS", "RDS=IDL", true, "RDS=IDLE"},
+               {"RSN", "RSN=100234\n", true, "RSN=100234"},
+               {"RDS", "x#!", false, "IDLE"}};
+  for (const auto& c : cases) {
+    CreateEngine();
+    Connect(100);
+    if (c.resend) {
+      Queue(c.command);
+      Passes(1);
+    }
+    port_->input = c.partial;
+    Passes(1);
+    TFakeClock::Advance(1000);
+    if (!c.resend)
+      Queue(c.command);
+    Passes(1);
+    port_->input = std::string(c.reply) + "\r";
+    Passes(1);
+    EXPECT_EQ(std::string("response ") + c.command + " > " + c.reply, TakeEvents().back())
+        << c.partial;
+  }
+}
+
 // ---- Operations of the main thread --------------------------------------------------
 
 TEST_F(EngineTest, ClosedPortQueuesNothingAndAnOpenPortKeepsItsSettings) {
@@ -504,7 +553,8 @@ TEST_F(EngineTest, SetPortForgetsTheEchoState) {
   engine_->SetEchoState(esEchoOn);
   ASSERT_TRUE(engine_->SetPort(4, 50));
   EXPECT_EQ(esUnknown, engine_->EchoState());
-  EXPECT_EQ((Strings{"echo-state changed to: esEchoOn"}), LogTexts());
+  EXPECT_EQ((Strings{"echo-state changed to: esEchoOn", "echo-state changed to: esEchoOn"}),
+            LogTexts());
 }
 
 TEST_F(EngineTest, APortThatCannotOpenIsLogged) {
@@ -578,6 +628,147 @@ TEST_F(EngineTest, TheLogIsCreatedOnceWhicheverThreadWritesFirst) {
   EXPECT_EQ("File closed", lines.Strings(lines.Count() - 1));
   for (int i = 1; i < lines.Count() - 1; ++i)
     EXPECT_NE(std::string::npos, lines.Strings(i).find(" : echo-state changed to: es")) << i;
+}
+
+// ---- Handlers that raise --------------------------------------------------------------
+
+// An exception reaches the application's handler; a silent Abort() nothing.
+const struct {
+  std::function<void()> raise;
+  Strings reported;
+} kRaisingHandlers[] = {{[] { throw Exception("handler failed"); }, {"handler failed"}},
+                        {[] { Abort(); }, {}}};
+
+TEST_F(EngineTest, ARaisingSendHandlerNeitherHurriesTheResendNorLosesTheInstrument) {
+  for (const auto& handler : kRaisingHandlers) {
+    CreateEngine();
+    Connect();
+    ReportedExceptions().clear();
+    onSend = handler.raise;
+    Queue("RDS");
+    Passes(1);
+    TFakeClock::Advance(999);
+    Passes(3);
+    EXPECT_EQ("RDS\r", Written());
+    EXPECT_TRUE(engine_->IsConnected());
+    TFakeClock::Advance(1);
+    Passes(1);
+    EXPECT_EQ("\rRDS\r", Written());
+    EXPECT_EQ(ReportedExceptions().size(), 2 * handler.reported.size());
+  }
+}
+
+TEST_F(EngineTest, ARaisingTagHandlerStillRemovesItsTag) {
+  for (const auto& handler : kRaisingHandlers) {
+    CreateEngine();
+    Connect();
+    ReportedExceptions().clear();
+    onTag = handler.raise;
+    Queue("%read_config%,RDS");
+    Passes(3);
+    EXPECT_EQ((Strings{"tag %read_config%", "send RDS"}), TakeEvents());
+    EXPECT_EQ("RDS\r", Written());
+    EXPECT_EQ(handler.reported, ReportedExceptions());
+  }
+}
+
+TEST_F(EngineTest, ARaisingDisconnectHandlerStillClosesThePort) {
+  for (const auto& handler : kRaisingHandlers) {
+    CreateEngine();
+    Connect();
+    onDisconnect = handler.raise;
+    Queue("RDS");
+    Passes(1);
+    for (int i = 0; i < 3; ++i) {
+      TFakeClock::Advance(1000);
+      Passes(1);
+    }
+    EXPECT_FALSE(engine_->IsConnected());
+    EXPECT_EQ("disconnect", TakeEvents().back());
+  }
+}
+
+TEST_F(EngineTest, AnyExceptionInAPassIsLoggedAndThePassesGoOn) {
+  host_.LogFolder = logFolder_.Path();
+  Connect();
+  port_->strayReads = true;
+  Passes(1);
+  port_->strayReads = false;
+  Queue("RDS");
+  Passes(1);
+  EXPECT_EQ((Strings{"communication started (COM7)", "unexpected av in receiver: Unknown exception",
+                     "sending: RDS"}),
+            LogTexts());
+}
+
+// ---- Closing and reopening under way ----------------------------------------------------
+
+// While the port closes, a handler served meanwhile closes and opens again:
+// one close is logged, and the handler could take the engine lock.
+TEST_F(EngineTest, ACloseNestedInACloseIsLoggedOnce) {
+  host_.LogFolder = logFolder_.Path();
+  Connect();
+  std::atomic<bool> answered{false};
+  bool lockFree = false;
+  std::thread other;
+  port_->whileClosing = [&] {
+    other = std::thread([&] {
+      engine_->IsConnected();
+      answered = true;
+    });
+    const DWORD start = GetTickCount();
+    while (!answered && GetTickCount() - start < 1000)
+      Sleep(5);
+    lockFree = answered;
+    engine_->SetActive(false);
+    engine_->SetActive(true);
+  };
+  engine_->SetActive(false);
+  other.join();
+  EXPECT_TRUE(lockFree) << "the engine lock was held while a handler ran";
+  EXPECT_FALSE(engine_->IsConnected());
+  EXPECT_EQ((Strings{"communication started (COM7)", "communication stopped"}), LogTexts());
+}
+
+// A handler that reconnects: the old connection's command is neither resent
+// nor finished by a late reply on the new one.
+TEST_F(EngineTest, AReconnectInAHandlerStartsAFreshExchange) {
+  Connect();
+  Queue("RDS");
+  Passes(1);
+  bool reconnect = true;
+  onSend = [&] {
+    if (!reconnect)
+      return;
+    reconnect = false;
+    engine_->SetActive(false);
+    engine_->SetActive(true);
+    Queue("RLR");
+  };
+  TFakeClock::Advance(1000);
+  Passes(1);
+  EXPECT_EQ("RDS\r\rRDS\r", Written());
+  Passes(1);
+  EXPECT_EQ("RLR\r", Written());
+  port_->input = "RDS=IDLE\r";
+  Passes(1);
+  EXPECT_EQ(1, engine_->Queue().Count()) << "RLR still waits for its own reply";
+}
+
+TEST_F(EngineTest, APartialLineEndsWithItsConnection) {
+  Connect(0);
+  Queue("RDS");
+  Passes(1);
+  port_->input = "RDS=ID";
+  Passes(1);
+  engine_->SetActive(false);
+  Passes(1);
+  engine_->SetActive(true);
+  Queue("RDS");
+  Passes(1);
+  port_->input = "IDLE\r";
+  Passes(1);
+  EXPECT_EQ("response RDS > IDLE", TakeEvents().back());
 }
 
 // ---- Error replies -------------------------------------------------------------------

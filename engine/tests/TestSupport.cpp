@@ -12,7 +12,16 @@
 
 namespace {
 
-const auto* const environment = testing::AddGlobalTestEnvironment(new TLibraryEnvironment);
+// Exceptions that reach the application's handler are collected, not shown.
+class TEngineEnvironment : public TLibraryEnvironment {
+  void AfterStartup() override {
+    SetExceptionHandler([](TObject*, const std::exception_ptr& e) {
+      ReportedExceptions().push_back(ExceptionMessage(e));
+    });
+  }
+};
+
+const auto* const environment = testing::AddGlobalTestEnvironment(new TEngineEnvironment);
 
 // Only the texts the tests read: the code to number mapping is checked apart.
 const std::map<int, std::wstring>& EnglishTexts() {
@@ -98,4 +107,9 @@ std::string ReadWholeFile(const std::string& fileName) {
   CloseHandle(file);
   text.resize(read);
   return text;
+}
+
+std::vector<std::string>& ReportedExceptions() {
+  static std::vector<std::string> reported;
+  return reported;
 }

@@ -8,8 +8,8 @@
 #include "Win.h"
 #include "uCommEngine.h"
 
-#include <functional>
 #include <string>
+#include <vector>
 
 // A few English error texts; logging as the test sets it.
 class TTestHost : public ICommEngineHost {
@@ -42,6 +42,9 @@ class TScratchFolder {
 };
 
 std::string ReadWholeFile(const std::string& fileName);
+
+// Messages of the exceptions that reached the application's handler.
+std::vector<std::string>& ReportedExceptions();
 
 // The application loop, run until a condition holds or a time-out passes.
 using classlib::PumpFor;
