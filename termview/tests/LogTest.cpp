@@ -142,6 +142,25 @@ TEST_F(LogTest, LogThatCannotBeOpened) {
   CloseHandle(held);
 }
 
+TEST_F(LogTest, FailedWritesPropagateButCloseTheFile) {
+  // Every write to this device fails: the disk is full.
+  term->SetLogName("Z:\\dev\\full");
+  term->SetLogging(lgAppend);
+  ASSERT_TRUE(term->LogOpen());
+  term->WriteString("lost");
+  EXPECT_THROW(term->FlushLog(), EWriteError);
+  EXPECT_THROW(term->CloseLog(), EWriteError);
+  EXPECT_FALSE(term->LogOpen());
+  // At destruction the error is reported, not thrown.
+  term->ApplyLogging();
+  ASSERT_TRUE(term->LogOpen());
+  term->WriteString("lost again");
+  EXPECT_TRUE(boxes.empty());
+  form->Free();
+  form = nullptr;
+  EXPECT_EQ(1u, boxes.size());
+}
+
 TEST_F(LogTest, FileStreamOpenModes) {
   EXPECT_EQ(INVALID_HANDLE_VALUE, TVelFileStream::FileOpenHandle(log, 0xFFFF));
   EXPECT_THROW(TVelFileStream(log, 0x0000), EFCreateError) << "reading a missing file";
