@@ -57,6 +57,22 @@ class InstrumentTest : public testing::Test {
   }
 
   void Queue(const std::string& command) { ASSERT_TRUE(engine_->SendCommand(command, false)); }
+  // Queues the connect sequence; the events it should bring, in order.
+  Strings QueueConnectSequence(bool echo) {
+    Strings expected;
+    for (const auto& step : kConnectSequence) {
+      Queue(step.entry);
+      const std::string entry = step.entry;
+      const std::string reply = entry == "RCE" && echo ? "RCE=ON" : step.reply ? step.reply : "";
+      if (entry[0] == '%') {
+        expected.push_back("tag " + entry);
+      } else if (!reply.empty()) {
+        expected.push_back("send " + entry);
+        expected.push_back("response " + entry + " > " + reply);
+      }
+    }
+    return expected;
+  }
   bool WaitForEvent(const std::string& event, DWORD timeoutMs = 5000) {
     return PumpUntil([&] { return Has(event); }, timeoutMs);
   }
@@ -84,21 +100,22 @@ class InstrumentTest : public testing::Test {
 
 TEST_F(InstrumentTest, TheConnectSequenceRunsOneCommandAtATime) {
   Start({"delay=20"});
-  Strings expected;
-  for (const auto& step : kConnectSequence) {
-    Queue(step.entry);
-    if (step.entry[0] == '%')
-      expected.push_back(std::string("tag ") + step.entry);
-    else if (step.reply) {
-      expected.push_back(std::string("send ") + step.entry);
-      expected.push_back(std::string("response ") + step.entry + " > " + step.reply);
-    }
-  }
+  const Strings expected = QueueConnectSequence(false);
   ASSERT_TRUE(WaitForEvent("tag %read_options%"));
   EXPECT_EQ(esEchoOff, engine_->EchoState());
   EXPECT_EQ(expected, events_);
   EXPECT_EQ(0, instrument_->Overlaps());
   EXPECT_EQ("EECCHHOO", instrument_->Received().front());
+}
+
+// The probe's echo comes at once, its error reply later than the echo wait:
+// that reply must not finish the next command.
+TEST_F(InstrumentTest, ALateAnswerToTheEchoProbeFinishesNoOtherCommand) {
+  Start({"echo=on", "delay=150"});
+  const Strings expected = QueueConnectSequence(true);
+  ASSERT_TRUE(WaitForEvent("tag %read_options%", 10000));
+  EXPECT_EQ(esEchoOn, engine_->EchoState());
+  EXPECT_EQ(expected, events_);
 }
 
 TEST_F(InstrumentTest, AnEchoingInstrumentIsDetectedAndItsEchoesDropped) {
