@@ -88,8 +88,6 @@ class TVelCustomLineViewer : public TCustomControl {
   bool CaretCreated() const { return caretCreated_; }
   bool CaretShown() const { return caretShown_; }
   bool HasSelection() const { return selStart_.y >= 0; }
-  TPoint SelStart() const { return selStart_; }
-  TPoint SelEnd() const { return selEnd_; }
   bool AutoScrolling() const { return autoScroll_; }
 
   std::string GetSelectedText();
@@ -140,7 +138,6 @@ class TVelCustomLineViewer : public TCustomControl {
   void UpdateMetrics();
   void UpdateScrollBars();
   void MarkUpdatePending() { updatePending_ = true; }
-  bool IsFocused() const { return focused_; }
   void MoveCursor(const TPoint& cell, bool extend);
 
   void CreateParams(TCreateParams& params) override;
