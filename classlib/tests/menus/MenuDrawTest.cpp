@@ -187,6 +187,13 @@ TEST_F(MenuDrawTest, AFormWithAnOwnerDrawnBarKeepsItsClientSize) {
   EXPECT_EQ(form->Handle(), menu->WindowHandle());
   EXPECT_EQ(menu->Handle(), GetMenu(form->Handle()));
 
+  // A window that goes would take its menu with it: the form takes it off
+  // first and puts it on the new window.
+  form->RecreateWnd();
+  EXPECT_TRUE(IsMenu(menu->Handle()));
+  EXPECT_EQ(menu->Handle(), GetMenu(form->Handle()));
+  EXPECT_EQ(form->Handle(), menu->WindowHandle());
+
   // A freed menu leaves the window before its native menu goes.
   menu->Free();
   EXPECT_EQ(nullptr, form->Menu());
