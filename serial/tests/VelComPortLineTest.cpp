@@ -2,7 +2,9 @@
 #include "VelComPort.h"
 
 #include "PeerClient.h"
+#include "Reader.h"
 #include "SerialTestSupport.h"
+#include "TypInfo.h"
 
 #include <gtest/gtest.h>
 
@@ -177,6 +179,83 @@ TEST_F(VelComPortLine, PeerLinesRaiseTheirEvents) {
     EXPECT_TRUE(PumpUntil([&] { return log.Saw(c.event); }, 3000)) << c.event;
     EXPECT_EQ(log.events, std::vector<std::string>{c.event});
   }
+}
+
+// ---- Form data ------------------------------------------------------------------
+
+std::vector<std::string> PublishedNames(const TMetaClass& meta, const TMetaClass& parent) {
+  const TPropList& props = GetPropList(&meta);
+  std::vector<std::string> names;
+  for (size_t i = GetPropList(&parent).size(); i < props.size(); ++i)
+    names.push_back(props[i]->Name);
+  return names;
+}
+
+TEST(VelComPortPublished, PropertiesThenEventsInTheirOrder) {
+  EXPECT_EQ(PublishedNames(TVelComPort::StaticClass(), TVelCustomComPort::StaticClass()),
+            (std::vector<std::string>{"AutoOpen",       "BaudRate",      "ComNumber",
+                                      "Databits",       "DTR",           "EventThreadPriority",
+                                      "FlowControl",    "InBufSize",     "Options",
+                                      "OutBufSize",     "Parity",        "RTS",
+                                      "Stopbits",       "UserBaudRate",  "WriteThreadPriority",
+                                      "XOnChar",        "XOffChar",      "XOnLim",
+                                      "XOffLim",        "OnCTSChanged",  "OnDataRecived",
+                                      "OnDSRChanged",   "OnLineError",   "OnNonSyncEvent",
+                                      "OnOutBufFree",   "OnPortClose",   "OnPortOpen",
+                                      "OnRINGDetected", "OnRLSDChanged", "OnSyncEvent"}));
+  const TPropInfo* options = GetPropInfo(&TVelComPort::StaticClass(), "Options");
+  ASSERT_NE(options, nullptr);
+  EXPECT_EQ(options->Kind, tkSet);
+  EXPECT_EQ(options->EnumType->ValueName(coStripNull), "coStripNull");
+  EXPECT_EQ(GetPropInfo(&TVelComPort::StaticClass(), "OnNonSyncEvent")->Kind, tkMethod);
+}
+
+// A form that holds a port, as a program's form description would.
+class TPortHolder : public TComponent {
+  VEL_CLASS(TPortHolder, TComponent)
+  static void Publish(TPublisher<TPortHolder>& p);
+
+ public:
+  using TComponent::TComponent;
+  void PortOpened(TObject*) { opened = Port && Port->Active(); }
+
+  TVelComPort* Port = nullptr;
+  bool opened = false;
+};
+
+VEL_CLASS_IMPL(TPortHolder, TComponent)
+
+void TPortHolder::Publish(TPublisher<TPortHolder>& p) {
+  p.Field<&TPortHolder::Port>("Port");
+  p.Method<&TPortHolder::PortOpened>("PortOpened");
+}
+
+TEST(VelComPortPublished, FormDataSetsThePortAndAutoOpenOpensIt) {
+  RegisterClass(TVelComPort::StaticClass());
+  TPeerPort peer;
+  TOwned<TPortHolder> holder(Create<TPortHolder>(nullptr));
+  ReadComponentText(holder.get(), Format(R"(
+    object Holder: TPortHolder
+      object Port: TVelComPort
+        BaudRate = br9600
+        Parity = paEven
+        Options = [coParityCheck]
+        FlowControl = fwXOnXOff
+        EventThreadPriority = tpHigher
+        ComNumber = %d
+        AutoOpen = True
+        OnPortOpen = PortOpened
+      end
+    end)",
+                                         peer.Number()));
+  ASSERT_NE(holder->Port, nullptr);
+  EXPECT_TRUE(holder->opened);
+  EXPECT_EQ(holder->Port->EventThreadPriority(), tpHigher);
+  EXPECT_EQ(holder->Port->XOffLim(), 3072);
+  const TPeerTermios termios = peer.Termios();
+  EXPECT_EQ(termios.Baud, 9600u);
+  EXPECT_EQ(termios.Parity, 'E');
+  EXPECT_TRUE(termios.Ixon);
 }
 
 }  // namespace
