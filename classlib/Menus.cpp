@@ -164,10 +164,12 @@ void TMenuItem::Insert(int index, TMenuItem* item) {
     if (p == item)
       throw EInvalidOperation("A menu item cannot contain itself");
   }
+  // Checked before the item leaves its old place, so a bad index loses
+  // nothing; a move within this item counts the item once.
+  if (index < 0 || index > Count() - (item->parent_ == this ? 1 : 0))
+    throw EListError(Format("List index out of bounds (%d)", index));
   if (item->parent_)
     item->parent_->Remove(item);
-  if (index < 0 || index > Count())
-    throw EListError(Format("List index out of bounds (%d)", index));
   Take(index, item);
 }
 

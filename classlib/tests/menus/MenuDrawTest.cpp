@@ -176,6 +176,9 @@ TEST_F(MenuDrawTest, AFormWithAnOwnerDrawnBarKeepsItsClientSize) {
   TMenuItem* item = Create<TMenuItem>(form.get());
   item->SetCaption("A rather long caption");
   item->SetImageIndex(1);
+  item->SetDefault(true);
+  TCanvasSeen seen;
+  item->OnMeasureItem = Method<&TCanvasSeen::Measure>(&seen);
   menu->Items()->Add(item);
   form->SetMenu(menu);
   EXPECT_EQ(300, form->ClientHeight()) << "before the window";
@@ -186,6 +189,8 @@ TEST_F(MenuDrawTest, AFormWithAnOwnerDrawnBarKeepsItsClientSize) {
   EXPECT_EQ(300, client.bottom);
   EXPECT_EQ(form->Handle(), menu->WindowHandle());
   EXPECT_EQ(menu->Handle(), GetMenu(form->Handle()));
+  EXPECT_EQ(Screen()->MenuFont()->Name(), seen.fontName) << "measured by the live bar";
+  EXPECT_TRUE(seen.bold);
 
   // A window that goes would take its menu with it: the form takes it off
   // first and puts it on the new window.

@@ -89,6 +89,8 @@ TEST_F(MenuItemTest, TheTreeAndItsNativeMenuFollowEveryStructuralChange) {
   EXPECT_THROW(root->Items(3), EListError);
   EXPECT_THROW(root->Delete(-1), EListError);
   EXPECT_THROW(root->Insert(5, NewItem(owner_.get(), "Late")), EListError);
+  EXPECT_THROW(root->Insert(3, first), EListError);
+  EXPECT_EQ(recent, first->Parent()) << "a bad index leaves the item where it was";
 
   root->Delete(root->IndexOf(recent));
   EXPECT_EQ(nullptr, recent->Parent());
