@@ -1,6 +1,7 @@
 // Focus kept per form, and keys through the loop's pre-processing: tab
 // order, arrows, key preview, Enter without a Default button.
 #include "FormsTestSupport.h"
+#include "StdCtrls.h"
 #include "ThreadDialog.h"
 #include "System.h"
 
@@ -206,6 +207,25 @@ TEST_F(FocusAndKeys, RecreatingAControlWhoseChildWindowHasTheFocusFocusesItAgain
   EXPECT_EQ(form_->Box2->WindowHandle(), GetFocus());
   EXPECT_EQ(form_->Box2, form_->ActiveControl());
   EXPECT_TRUE(LogOf("Box2:exit").empty());
+}
+
+TEST_F(FocusAndKeys, ADropDownComboKeepsTheFocusInItsEditAcrossRecreation) {
+  struct TExits {
+    int count = 0;
+    void Exit(TObject*) { ++count; }
+  } exits;
+  auto* combo = Create<TComboBox>(form_);
+  combo->SetBounds(120, 140, 120, 21);
+  combo->SetParent(form_);
+  combo->OnExit = Method<&TExits::Exit>(&exits);
+  combo->SetFocus();
+  HandlePending();
+  ASSERT_TRUE(IsChild(combo->Handle(), GetFocus()));
+  combo->RecreateWnd();
+  HandlePending();
+  EXPECT_EQ(combo->EditHandle(), GetFocus());
+  EXPECT_EQ(combo, form_->ActiveControl());
+  EXPECT_EQ(0, exits.count);
 }
 
 }  // namespace
