@@ -227,6 +227,19 @@ TEST_F(TerminalTest, WithoutAutoScrollBackOnlyTheHorizontalBarScrolls) {
   EXPECT_EQ(1, term->LeftCol());
 }
 
+TEST_F(TerminalTest, ClearingReturnsTheViewToTheStart) {
+  ShowForm();
+  term->WriteString(std::string(79, 'w') + "\r\nxyz");
+  SendScroll(term, WM_HSCROLL, SB_LINERIGHT);
+  SendScroll(term, WM_HSCROLL, SB_LINERIGHT);
+  EXPECT_EQ(2, term->LeftCol());
+  term->ClearTerminal();
+  EXPECT_EQ(1, term->LineCount());
+  EXPECT_EQ(TPoint(0, 0), term->CursorPos());
+  EXPECT_EQ(0, term->LeftCol());
+  EXPECT_EQ("", Line(0));
+}
+
 TEST_F(TerminalTest, ScrollBackKeyIsNoTypedKey) {
   // Ctrl+B also types character 2: that must neither leave the mode nor be
   // sent.

@@ -133,6 +133,21 @@ TEST_F(ViewerTest, ShiftExtendsWithSelectByShift) {
   EXPECT_FALSE(viewer->HasSelection());
 }
 
+TEST_F(ViewerTest, LineCursorModeWorksOnWholeLines) {
+  viewer->SetOptions(TVelCLVOptions{loCanSelect, loSelectByShift, loShowLineCursor});
+  viewer->MoveCursorTo(TPoint(7, 3));
+  EXPECT_EQ(TPoint(0, 3), viewer->CursorPos());
+  EXPECT_EQ(TSyntheticViewer::Line(3), viewer->GetSelectedText());
+  SendKey(viewer, VK_RIGHT);
+  EXPECT_EQ(1, viewer->LeftCol());
+  EXPECT_EQ(TPoint(0, 3), viewer->CursorPos());
+  SendKey(viewer, VK_DOWN, {ssShift});
+  SendKey(viewer, VK_DOWN, {ssShift});
+  EXPECT_EQ(TSyntheticViewer::Line(3) + "\r\n" + TSyntheticViewer::Line(4) + "\r\n" +
+                TSyntheticViewer::Line(5) + "\r\n",
+            viewer->GetSelectedText());
+}
+
 TEST_F(ViewerTest, BofAndEofOnTheEdges) {
   viewer->SetLineCount(1);
   SendKey(viewer, VK_UP);
