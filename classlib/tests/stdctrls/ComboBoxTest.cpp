@@ -207,3 +207,23 @@ TEST_F(ComboBox, EditCompletionKeepsTheTypedCaseAndSelectsTheRest) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ComboBox, AutoDropDownOpensTheListAndAutoCloseUpClosesItOnAnExactMatch) {
+  auto* combo = AddCombo(csDropDown);
+  combo->SetText("");
+  combo->SetAutoDropDown(true);
+  combo->SetAutoCloseUp(true);
+  SendMessageA(combo->EditHandle(), WM_CHAR, 'b', 1);
+  EXPECT_TRUE(combo->DroppedDown());
+  EXPECT_EQ(combo->Text(), "banana");
+  // Typed over the selected completion, letter by letter, up to the item.
+  for (char c : std::string("anana"))
+    SendMessageA(combo->EditHandle(), WM_CHAR, c, 1);
+  EXPECT_FALSE(combo->DroppedDown());
+  EXPECT_EQ(combo->Text(), "banana");
+  EXPECT_EQ(combo->ItemIndex(), 1);
+}
+
+}  // namespace

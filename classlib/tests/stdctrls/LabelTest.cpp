@@ -3,6 +3,7 @@
 #include "StdCtrlsTestSupport.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -125,6 +126,50 @@ TEST_F(Captions, LabelPaintsItsColourAndCaptionAndADisabledOneTwice) {
   EXPECT_FALSE(has(seen, clRed));
   EXPECT_TRUE(has(seen, clBtnShadow));
   EXPECT_TRUE(has(seen, clBtnHighlight));
+}
+
+// What DrawTextA shows of text in a window-sized bitmap, pixel by pixel.
+std::vector<COLORREF> Rendered(TControl* control, const std::function<void(HDC)>& paint) {
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, control->Width(), control->Height());
+  const HGDIOBJ old = SelectObject(dc, bitmap);
+  paint(dc);
+  std::vector<COLORREF> seen;
+  for (int y = 0; y < control->Height(); ++y)
+    for (int x = 0; x < control->Width(); ++x)
+      seen.push_back(GetPixel(dc, x, y));
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  return seen;
+}
+
+TEST_F(Captions, AWrappedEllipsisLabelDropsWholeWordsUntilTheRestFits) {
+  auto* label = Add<TLabel>("Label", Bounds(0, 0, 10, 10));
+  label->SetAutoSize(false);
+  label->SetWordWrap(true);
+  label->SetEllipsisPosition(epEndEllipsis);
+  label->SetColor(clWhite);
+  label->Font()->SetColor(clBlack);
+  const TSize kept = Measured(label->Font(), "alpha beta...");
+  const TSize dots = Measured(label->Font(), "...");
+  // One line high; room for "alpha beta..." once "..." is kept aside, not
+  // for "alpha beta gamma".
+  label->SetBounds(0, 0, kept.cx + dots.cx + 2, kept.cy);
+  label->SetCaption("alpha beta gamma delta");
+  const std::vector<COLORREF> shown = Rendered(
+      label, [label](HDC dc) { label->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0); });
+  const std::vector<COLORREF> expected = Rendered(label, [label](HDC dc) {
+    RECT r{0, 0, label->Width(), label->Height()};
+    FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    const HGDIOBJ old = SelectObject(dc, label->Font()->Handle());
+    SetBkMode(dc, TRANSPARENT);
+    DrawTextA(dc, "alpha beta...", -1, &r, DT_WORDBREAK | DT_END_ELLIPSIS);
+    SelectObject(dc, old);
+  });
+  EXPECT_TRUE(shown == expected);
 }
 
 TEST_F(Captions, StaticTextSizesToItsCaptionAndTakesItsColour) {
