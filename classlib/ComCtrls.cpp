@@ -584,6 +584,7 @@ void TToolBar::InsertNativeButton(int index) {
   const TToolButton* button = buttons_[static_cast<size_t>(index)];
   const bool separator = button->style_ == tbsSeparator || button->style_ == tbsDivider;
   TBBUTTON b{};
+  // A separator is 8 wide unless form data made it narrower than a button.
   if (separator)
     b.iBitmap = button->Width() > 0 && button->Width() < buttonWidth_ ? button->Width() : 8;
   else
@@ -654,6 +655,8 @@ void TToolBar::ButtonClicked(TMessage& m) {
   m.Result = 0;
   if (id >= ButtonCount())
     return;
+  TToolButton* clicked = buttons_[static_cast<size_t>(id)];
+  const bool wasDown = clicked->down_;
   // The native bar toggled check buttons (and released the others of a
   // group) itself: take its state over without a refresh.
   for (int i = 0; i < ButtonCount(); ++i) {
@@ -661,7 +664,10 @@ void TToolBar::ButtonClicked(TMessage& m) {
     if (button->style_ == tbsCheck)
       button->down_ = Perform(TB_ISBUTTONCHECKED, i, 0) != 0;
   }
-  buttons_[static_cast<size_t>(id)]->Click();
+  // A group's down button stays down natively; AllowAllUp releases it.
+  if (clicked->grouped_ && clicked->allowAllUp_ && wasDown && clicked->down_)
+    clicked->SetDown(false);
+  clicked->Click();
 }
 
 void TToolBar::CalcEdges(TMessage& m) {

@@ -129,6 +129,28 @@ TEST_F(ToolBar, OneClickGivesOneClickAndCheckButtonsFollowTheNativeState) {
   EXPECT_EQ(clicks_.names, (std::vector<std::string>{"B3"}));
 }
 
+TEST_F(ToolBar, GroupedCheckButtons) {
+  TToolButton* a = AddButton("A", tbsCheck);
+  TToolButton* b = AddButton("B", tbsCheck);
+  for (TToolButton* button : {a, b})
+    button->SetGrouped(true);
+  b->SetAllowAllUp(true);
+  ShowForm();
+  ClickAt(bar_->Handle(), Centre(a));
+  ClickAt(bar_->Handle(), Centre(b));
+  EXPECT_FALSE(a->Down()) << "the group released it";
+  EXPECT_TRUE(b->Down());
+  // AllowAllUp: the down button comes up again.
+  ClickAt(bar_->Handle(), Centre(b));
+  EXPECT_FALSE(b->Down());
+  EXPECT_FALSE(SendMessageA(bar_->Handle(), TB_ISBUTTONCHECKED, b->Index(), 0));
+  // Without it the group keeps one button down.
+  ClickAt(bar_->Handle(), Centre(a));
+  ClickAt(bar_->Handle(), Centre(a));
+  EXPECT_TRUE(a->Down());
+  EXPECT_EQ(clicks_.names.size(), 5u);
+}
+
 TEST_F(ToolBar, HitTestsFindTheButtonsAfterLayoutChanges) {
   bar_->SetButtonWidth(80);
   bar_->SetAutoSize(true);
