@@ -1,12 +1,17 @@
 // Controls: the windowless TControl, the windowed TWinControl with its window
 // creation and message chain, TGraphicControl and TCustomControl, layout,
-// focus, keyboard and mouse routing.
+// keyboard and mouse routing. The header the modules above include; the
+// parts live in modules of their own: window procedure instances
+// (ObjectInstance.h), atoms and the window map (ControlAtoms.h), canvases
+// (ControlCanvas.h), focus bookkeeping and tab order (ControlFocus.h) and
+// size constraints (SizeConstraints.h).
 //
 // Seams toward the modules above:
 // - Forms. A form is a TWinControl that also implements IFormSite. The core
-//   finds it as the top of a control's parent chain (ParentFormSite) and asks
+//   finds it as the top of a control's parent chain (FormSiteOf) and asks
 //   it to SetFocusedControl on every WM_SETFOCUS (the form runs CM_EXIT and
-//   CM_ENTER and keeps ActiveControl) and whether it wants KeyPreview (then the
+//   CM_ENTER and keeps ActiveControl), tells it when a control leaves it
+//   (ControlLeaving), and asks whether it wants KeyPreview (then the
 //   form's KeyDown/KeyPress/KeyUp run first). Dialog keys (CM_DIALOGKEY) and
 //   accelerators (CM_DIALOGCHAR) are Perform'ed on the form's TWinControl; the
 //   base TWinControl broadcasts both to its children until one answers 1.
