@@ -135,7 +135,7 @@ TEST(CmdBufferThreads, AConcurrentProducerAndConsumerLoseNothing) {
   TCmdBuffer queue;
   std::vector<std::string> consumed;
   std::atomic<bool> produced{false};
-  TLambdaThread consumer([&] {
+  TLambdaThread consumer([&](TLambdaThread&) {
     std::string head;
     while (!produced || queue.Count() > 0) {
       if (queue.PeekFirst(head)) {
@@ -159,7 +159,7 @@ TEST(CmdBufferThreads, ConcurrentPollsNeverPileUp) {
   TCmdBuffer queue;
   std::atomic<bool> done{false};
   std::atomic<int> maxCount{0};
-  TLambdaThread poller([&] {
+  TLambdaThread poller([&](TLambdaThread&) {
     for (int i = 0; i < 3000; ++i) {
       queue.AddCommaText("RDS,RLR", true);
       maxCount = std::max(maxCount.load(), queue.Count());

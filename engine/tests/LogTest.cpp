@@ -105,7 +105,7 @@ TEST_F(LogTest, TwoThreadsWritingAtOnceLoseNoLine) {
   const int kLines = 500;
   {
     TLog log(Name(), 0);
-    TLambdaThread other([&] {
+    TLambdaThread other([&](TLambdaThread&) {
       for (int i = 0; i < kLines; ++i)
         log.WriteLine(Format("engine %d", i));
     });
