@@ -1,0 +1,16 @@
+#include "SetupModules.h"
+
+#include "Startup.h"
+#include "WidgetModules.h"
+#include "frmProgress.h"
+#include "uLanguagesSetup.h"
+
+void RegisterSetupClasses() {
+  RegisterClass(TBusyProgressBar::StaticClass());
+}
+
+void RegisterSetupModules() {
+  RegisterWidgetModules();
+  RegisterLanguages(SetupLanguageSet, SetupLocaleMap);
+  classlib::RegisterModule("kolvexmk", RegisterSetupClasses, FreeProgressForm);
+}
