@@ -830,6 +830,7 @@ void TCustomForm::Dispatch(TMessage& m) {
     case WM_COMMAND:
     case WM_INITMENUPOPUP:
     case WM_MENUSELECT:
+    case WM_MENUCHAR:
     case WM_MEASUREITEM:
     case WM_DRAWITEM:
       // The menu's messages come before the reflection to child controls.

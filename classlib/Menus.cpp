@@ -362,6 +362,18 @@ TMenuItem* TMenuItem::Find(WORD command) {
   return nullptr;
 }
 
+int TMenuItem::HotKeyPosition(WORD ch) const {
+  int position = 0;
+  for (const TMenuItem* item : items_) {
+    if (!item->visible_)
+      continue;
+    if (IsAccel(ch, item->caption_))
+      return position;
+    ++position;
+  }
+  return -1;
+}
+
 TMenuItem* TMenuItem::FindByHandle(HMENU menu) {
   if (handle_ && handle_ == menu)
     return this;
@@ -816,6 +828,15 @@ bool TMenu::DispatchPopup(HMENU submenu) {
   return true;
 }
 
+bool TMenu::DispatchMenuChar(HMENU menu, WORD ch, LRESULT& result) const {
+  const TMenuItem* item = FindItem(reinterpret_cast<UINT_PTR>(menu), fkHandle);
+  if (!item)
+    return false;
+  const int position = item->HotKeyPosition(ch);
+  result = position < 0 ? MAKELRESULT(0, MNC_IGNORE) : MAKELRESULT(position, MNC_EXECUTE);
+  return true;
+}
+
 TMenuItem* TMenu::ItemOfOwnerDraw(UINT id) const {
   // Some systems give the submenu's handle for items that open one.
   TMenuItem* item = FindItem(id, fkCommand);
@@ -977,6 +998,11 @@ bool DispatchMenuMessage(const std::vector<TMenu*>& menus, TMessage& m) {
     case WM_COMMAND:
       return m.LParam == 0 && HIWORD(m.WParam) == 0 &&
              anyMenu([&](TMenu* menu) { return menu->DispatchCommand(LOWORD(m.WParam)); });
+    case WM_MENUCHAR:
+      return anyMenu([&](TMenu* menu) {
+        return menu->DispatchMenuChar(reinterpret_cast<HMENU>(m.LParam), LOWORD(m.WParam),
+                                      m.Result);
+      });
     case WM_INITMENUPOPUP:
       return anyMenu(
           [&](TMenu* menu) { return menu->DispatchPopup(reinterpret_cast<HMENU>(m.WParam)); });

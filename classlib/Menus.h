@@ -171,6 +171,9 @@ class TMenuItem : public TComponent {
   void ChangeValue(T& field, const T& value, bool rebuild = false);
   TMenuItem* Find(WORD command);
   TMenuItem* FindByHandle(HMENU menu);
+  // The position in the native menu of the first visible sub-item whose
+  // hot key ch is; -1 when none.
+  int HotKeyPosition(WORD ch) const;
 
   TMenu* menu_ = nullptr;  // set on the root item only
   TMenuItem* parent_ = nullptr;
@@ -260,6 +263,11 @@ class TMenu : public TComponent {
   // InitiateAction on the items of the submenu that opens; false when it is
   // none of this menu's.
   bool DispatchPopup(HMENU submenu);
+  // The answer to WM_MENUCHAR for one of this menu's native menus: the
+  // visible item whose caption has ch as its hot key is chosen. Owner-drawn
+  // entries carry no text, so the system cannot find it by itself. False
+  // when the native menu is none of this menu's.
+  bool DispatchMenuChar(HMENU menu, WORD ch, LRESULT& result) const;
   // The owner-draw messages for this menu's items; false when the item is
   // none of them.
   bool MeasureMenuItem(MEASUREITEMSTRUCT& item);
@@ -401,8 +409,8 @@ TMenuItem* MenuSelectItem(const std::vector<TMenu*>& menus, WPARAM wParam, LPARA
 // "" for none.
 void MenuSelectHint(TMenuItem* item);
 // The menu messages a window that owns menus passes on: WM_COMMAND of a menu
-// (lParam 0), WM_INITMENUPOPUP, WM_MENUSELECT (the application's hint) and
-// WM_MEASUREITEM/WM_DRAWITEM of owner-drawn items. False when none of menus
+// (lParam 0), WM_INITMENUPOPUP, WM_MENUSELECT (the application's hint),
+// WM_MENUCHAR and WM_MEASUREITEM/WM_DRAWITEM of owner-drawn items. False when none of menus
 // took it; the caller then gives it to the default handling.
 bool DispatchMenuMessage(const std::vector<TMenu*>& menus, TMessage& message);
 

@@ -80,6 +80,11 @@ class TSwappingPopupMenu : public TPopupMenu {
   TPopupList* own_;
 };
 
+// Closes whatever menu is open; the menu loops dispatch timer messages.
+void CALLBACK EndMenuTimer(HWND, UINT, UINT_PTR, DWORD) {
+  EndMenu();
+}
+
 void PostKey(HWND window, WORD key) {
   PostMessageA(window, WM_KEYDOWN, key, 1);
   PostMessageA(window, WM_KEYUP, key, 0xC0000001);
@@ -148,6 +153,32 @@ TEST_F(MenuMessagesTest, TheFormHandsCommandsPopupsAndSelectionsToItsMenu) {
   SendToForm(WM_MENUSELECT, MAKEWPARAM(save_->Command(), MF_HILITE), 0);
   SendToForm(WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
   EXPECT_EQ("", Application()->Hint()) << "the menu closed";
+}
+
+TEST_F(MenuMessagesTest, HotKeysChooseOwnerDrawnItems) {
+  TOwned<TImageList> images(Create<TImageList>(nullptr));
+  menu_->SetImages(images.get());
+  file_->SetCaption("&File");
+  AddItem("E&dit", menu_->Items())->SetVisible(false);
+  AddItem("&Options", menu_->Items());
+  save_->SetCaption("&Save");
+  auto menuChar = [&](char ch, HMENU menu) {
+    return SendToForm(WM_MENUCHAR, MAKEWPARAM(ch, 0), reinterpret_cast<LPARAM>(menu));
+  };
+  EXPECT_EQ(MAKELRESULT(0, MNC_EXECUTE), menuChar('f', menu_->Handle()));
+  EXPECT_EQ(MAKELRESULT(1, MNC_EXECUTE), menuChar('O', menu_->Handle()))
+      << "positions count visible items only";
+  EXPECT_EQ(MAKELRESULT(0, MNC_IGNORE), menuChar('d', menu_->Handle()));
+  EXPECT_EQ(MAKELRESULT(0, MNC_EXECUTE), menuChar('s', file_->Handle()));
+
+  // Alt+F on the live bar opens File: its items are initiated.
+  save_->SetAction(AddAction("SaveAction", nullptr));
+  form_->Show();
+  log_.entries.clear();
+  const UINT_PTR timer = SetTimer(nullptr, 0, 300, &EndMenuTimer);
+  SendToForm(WM_SYSCOMMAND, SC_KEYMENU, 'f');
+  KillTimer(nullptr, timer);
+  EXPECT_EQ(1, log_.Count("SaveAction"));
 }
 
 TEST_F(MenuMessagesTest, IdlePassesUpdateListAndMenuBarActionsOnce) {
