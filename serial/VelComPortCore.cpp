@@ -223,15 +223,20 @@ void TVelComPortEventThread::ProcessCommEvent(bool atOnce) {
   NotifyCore(ceLineEvent, mask);
 }
 
+// Bytes left unread are reported again. EV_RXCHAR comes back once the queue
+// is empty or growing, also when the handler of this notice emptied it.
 void TVelComPortEventThread::CheckInput() {
   COMSTAT stat;
   core_.GetComStat(stat);
-  if (waitMask_ != kEventMask && (stat.cbInQue == 0 || InputArrived()))
+  bool restore = stat.cbInQue == 0 || InputArrived();
+  if (stat.cbInQue > 0) {
+    RememberInput();
+    NotifyCore(ceNeedReadData, stat.cbInQue);
+    core_.GetComStat(stat);
+    restore = restore || stat.cbInQue == 0;
+  }
+  if (restore && waitMask_ != kEventMask)
     SetInputMasked(false);
-  if (stat.cbInQue == 0)
-    return;
-  RememberInput();
-  NotifyCore(ceNeedReadData, stat.cbInQue);
 }
 
 // A pending wait ends (with an empty mask) when the mask changes under it.
