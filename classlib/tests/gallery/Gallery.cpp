@@ -1,9 +1,12 @@
 // The gallery: every control of the library on one form, shown for a
-// picture of it. Usage: gallery LAYOUT RELEASE
+// picture of it. Usage: gallery LAYOUT RELEASE POPUP POPUP-RELEASE
 // Once the form is painted it writes LAYOUT (each control's rectangle within
 // the window, the menu bar's band, and sample points with the plain colour
 // expected there) and keeps the form up until the file RELEASE exists, so
-// that the host side can capture and check the window meanwhile.
+// that the host side can capture and check the window meanwhile. Then a
+// right click on the raised panel opens its popup menu; once it shows, the
+// program writes the menu's screen rectangle to POPUP and closes the menu
+// when POPUP-RELEASE exists.
 #include "ActnList.h"
 #include "ComCtrls.h"
 #include "ExtCtrls.h"
@@ -67,6 +70,30 @@ class TGalleryForm : public TForm {
   }
 
   void ActHelloExecute(TObject*) {}
+
+  // The popup phase: the menu loop runs inside the right click, and this
+  // timer's ticks with it.
+  std::string popupPath;
+  std::string popupRelease;
+  int popupTicks = 0;
+  bool popupWritten = false;
+  bool popupClosed = false;
+
+  void PopupTick(TObject*) {
+    const HWND menu = FindWindowA("#32768", nullptr);
+    // Written a few ticks after the menu showed: by then it is painted.
+    if (menu && IsWindowVisible(menu) && ++popupTicks == 6) {
+      TRect r;
+      GetWindowRect(menu, &r);
+      std::ofstream(popupPath) << "popup " << r.left << ' ' << r.top << ' ' << r.Width() << ' '
+                               << r.Height() << "\nend\n";
+      popupWritten = true;
+    }
+    if (popupWritten && FileExists(popupRelease)) {
+      EndMenu();
+      popupClosed = true;
+    }
+  }
 };
 
 VEL_COMPONENT_IMPL(TGalleryForm, TForm)
@@ -136,11 +163,24 @@ void WriteLayout(TGalleryForm* form, const std::string& path) {
   out << "end\n";
 }
 
+// A right click on the raised panel, as the user gives it.
+void ShowPopup(TGalleryForm* form, const std::string& path, const std::string& release) {
+  form->popupPath = path;
+  form->popupRelease = release;
+  TOwned<TTimer> timer(Create<TTimer>(nullptr));
+  timer->SetInterval(50);
+  timer->SetOnTimer(Method<&TGalleryForm::PopupTick>(form));
+  auto* panel = static_cast<TWinControl*>(form->FindComponent("PanelRaised"));
+  PostMessageA(panel->Handle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(30, 40));
+  PostMessageA(panel->Handle(), WM_RBUTTONUP, 0, MAKELPARAM(30, 40));
+  classlib::PumpUntil([form] { return form->popupClosed; }, 120000);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: gallery LAYOUT RELEASE\n");
+  if (argc != 5) {
+    std::fprintf(stderr, "usage: gallery LAYOUT RELEASE POPUP POPUP-RELEASE\n");
     return 2;
   }
   classlib::Startup();
@@ -159,6 +199,7 @@ int main(int argc, char** argv) {
     classlib::PumpFor(500);
     WriteLayout(form, argv[1]);
     classlib::PumpUntil([&] { return FileExists(argv[2]); }, 120000);
+    ShowPopup(form, argv[3], argv[4]);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "gallery: %s\n", e.what());
     result = 1;

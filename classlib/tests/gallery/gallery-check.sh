@@ -2,9 +2,11 @@
 # Shows the gallery form, captures it with tools/screenshot and checks the
 # picture with ImageMagick:
 #   gallery-check.sh GALLERY.EXE OUTDIR
-# The picture stays in OUTDIR/gallery.png. The program writes the layout it
+# The pictures stay in OUTDIR: gallery.png (the form) and gallery-popup.png
+# (the screen with the popup menu open). The program writes the layout it
 # painted (control rectangles within the window, the menu bar, sample points
-# with their expected colour); every check below reads it.
+# with their expected colour) and the popup menu's rectangle; every check
+# below reads them.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 tools=$(cd "$here/../../../tools" && pwd)
@@ -14,7 +16,10 @@ mkdir -p "$outdir"
 layout=$outdir/gallery-layout.txt
 release=$outdir/gallery-release
 png=$outdir/gallery.png
-rm -f "$layout" "$release" "$png"
+popup=$outdir/gallery-popup.txt
+popup_release=$outdir/gallery-popup-release
+popup_png=$outdir/gallery-popup.png
+rm -f "$layout" "$release" "$png" "$popup" "$popup_release" "$popup_png"
 
 failures=0
 fail() {
@@ -22,27 +27,47 @@ fail() {
   failures=$((failures + 1))
 }
 
-"$tools/wine-run" "$exe" "Z:$layout" "Z:$release" &
+"$tools/wine-run" "$exe" "Z:$layout" "Z:$release" "Z:$popup" "Z:$popup_release" &
 program=$!
+# Waits until file holds its last line, "end", or the program ended.
+await() {
+  for _ in $(seq 1 600); do
+    grep -q '^end' "$1" 2>/dev/null && return 0
+    kill -0 "$program" 2>/dev/null || return 1
+    sleep 0.1
+  done
+  return 1
+}
 finish() {
-  touch "$release"
+  touch "$release" "$popup_release"
   wait "$program"
   local status=$?
   [ "$status" -eq 0 ] || fail "the gallery program ended with $status"
 }
 
-for _ in $(seq 1 600); do
-  grep -q '^end' "$layout" 2>/dev/null && break
-  kill -0 "$program" 2>/dev/null || break
-  sleep 0.1
-done
-if ! grep -q '^end' "$layout" 2>/dev/null; then
+if ! await "$layout"; then
   fail "no layout from the gallery program"
   finish
   exit 1
 fi
-
 "$tools/screenshot" --window Gallery "$png" >/dev/null || fail "no capture"
+
+# The popup menu, opened by a right click on a panel.
+touch "$release"
+if await "$popup"; then
+  # The menu is a window of its own; the root picture shows it black, so it
+  # is taken by its X window, found by its place and size.
+  geometry=$(awk '$1 == "popup" { printf "%dx%d+%d+%d", $4, $5, $2, $3 }' "$popup" | tr -d '\r')
+  id=$(xwininfo -display "$("$tools/xvfb-display")" -root -tree |
+    awk -v g=" $geometry " 'index($0, g) { print $1; exit }')
+  if [ -n "$id" ]; then
+    "$tools/screenshot" --id "$id" "$popup_png" >/dev/null || fail "no capture of the popup menu"
+  else
+    fail "no window for the popup menu at $geometry"
+  fi
+else
+  fail "the popup menu did not open"
+fi
 finish
 [ -s "$png" ] || exit 1
 # Written on the Windows side, with CR LF line ends.
@@ -62,9 +87,10 @@ measure() {
   fi
 }
 
-# The colours of a region, one "count rrggbb" line each.
+# The colours of a region of $picture (by default the form's), one
+# "count rrggbb" line each.
 histogram() {
-  convert "$png" -crop "$1" +repage -depth 8 -format %c histogram:info:- |
+  convert "${picture:-$png}" -crop "$1" +repage -depth 8 -format %c histogram:info:- |
     sed -n 's/^ *\([0-9]*\):.*#\([0-9A-Fa-f]\{6\}\).*/\1 \2/p'
 }
 
@@ -145,6 +171,15 @@ else
   [ "$(count_where "$band" dark)" -gt 20 ] || fail "the menu bar shows no text"
 fi
 
-echo "picture: $png"
+# The popup menu shows its item.
+if [ -s "$popup_png" ]; then
+  whole=$(convert "$popup_png" -format '%wx%h+0+0' info:)
+  n=$(picture=$popup_png histogram "$whole" | wc -l)
+  [ "$n" -gt 2 ] || fail "the popup menu is blank ($n colours)"
+  dark=$(picture=$popup_png count_where "$whole" dark)
+  [ "$dark" -gt 10 ] || fail "the popup menu shows no text"
+fi
+
+echo "pictures: $png $popup_png"
 [ "$failures" -eq 0 ] || { echo "$failures checks failed"; exit 1; }
 echo "all checks passed"
