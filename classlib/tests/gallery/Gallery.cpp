@@ -19,10 +19,29 @@
 #include "SysUtils.h"
 
 #include <cstdio>
+#include <cwchar>
 #include <fstream>
 #include <string>
 
 namespace {
+
+// Wide text in the form's font: with the prefix's font link the CJK
+// characters show as glyphs, not as boxes.
+class TWideSample : public TGraphicControl {
+  VEL_CLASS(TWideSample, TGraphicControl)
+ public:
+  using TGraphicControl::TGraphicControl;
+
+ protected:
+  void Paint() override {
+    static const wchar_t text[] = L"CJK: \u65e5\u672c\u8a9e \u4e2d\u6587";
+    HDC dc = Canvas()->Handle();
+    SetBkMode(dc, TRANSPARENT);
+    TextOutW(dc, 0, 0, text, static_cast<int>(wcslen(text)));
+  }
+};
+
+VEL_COMPONENT_IMPL(TWideSample, TGraphicControl)
 
 class TGalleryForm : public TForm {
   VEL_CLASS(TGalleryForm, TForm)
@@ -187,6 +206,7 @@ int main(int argc, char** argv) {
   int result = 0;
   try {
     RegisterClass(TGalleryForm::StaticClass());
+    RegisterClass(TWideSample::StaticClass());
     TGalleryForm* form = nullptr;
     Application()->CreateForm(&form);
     form->Show();

@@ -163,6 +163,9 @@ for colour in red green blue yellow; do
 done
 [ "$found" -ge 3 ] || fail "the tool bar shows $found of the strip's colours"
 
+# The wide sample shows its characters.
+[ "$(count_where "$(rect_of WideSample)" dark)" -gt 40 ] || fail "the wide sample shows no text"
+
 # The menu bar carries text.
 band=$(awk '$1 == "menubar" { printf "%dx%d+%d+%d", $4, $5, $2, $3 }' "$layout")
 if [ -z "$band" ]; then
