@@ -1,6 +1,7 @@
 #include "WidgetModules.h"
 
 #include "Startup.h"
+#include "UcControls.h"
 #include "UcSysUtils.h"
 
 // The order matters to the modules that follow: the application object's
@@ -15,5 +16,6 @@ void RegisterWidgetModules() {
   // made on first use and live until the process ends.
   classlib::RegisterModule("UcSystem", nullptr, nullptr);
   classlib::RegisterModule("UcSysUtils", InitPlatformFlags, nullptr);
-  // UcControls, UcMenus and UcComCtrls go here.
+  classlib::RegisterModule("UcControls", InitUcControls, DoneUcControls);
+  // UcMenus and UcComCtrls go here.
 }

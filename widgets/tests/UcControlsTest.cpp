@@ -1,0 +1,410 @@
+// Unicode windows and the wide text of controls, on real windows: what the
+// system gives a wide superclass, text before and after the window, the trap
+// across re-creation and destruction, characters above 255, and bad input.
+#include "Forms.h"
+#include "UcControlsTestControls.h"
+#include "UcSysUtils.h"
+#include "WidgetEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+VEL_COMPONENT_IMPL(TTestWideLabel, TGraphicControl)
+VEL_COMPONENT_IMPL(TTestWideEdit, TEdit)
+VEL_COMPONENT_IMPL(TTestWideButton, TButton)
+VEL_COMPONENT_IMPL(TTestWideBox, TCustomControl)
+
+void TTestWideLabel::Dispatch(TMessage& m) {
+  if (m.Msg == CM_HINTSHOW)
+    PrepareWideHintShow(m);
+  TGraphicControl::Dispatch(m);
+}
+
+void TTestWideEdit::CreateWindowHandle(const TCreateParams& params) {
+  CreateUnicodeHandle(this, params, L"EDIT");
+}
+
+void TTestWideEdit::KeyPress(char& key) {
+  KeyPressChars.push_back(key);
+  TEdit::KeyPress(key);
+}
+
+void TTestWideButton::CreateWindowHandle(const TCreateParams& params) {
+  CreateUnicodeHandle(this, params, L"BUTTON");
+}
+
+void TTestWideBox::CreateWindowHandle(const TCreateParams& params) {
+  CreateUnicodeHandle(this, params, std::wstring());
+}
+
+void TTestWideBox::Dispatch(TMessage& m) {
+  if (m.Msg == WM_CREATE && FailCreation) {
+    m.Result = -1;
+    return;
+  }
+  if (FreeOnMessage && m.Msg == FreeOnMessage) {
+    FreeOnMessage = 0;
+    Free();
+    return;
+  }
+  TCustomControl::Dispatch(m);
+}
+
+namespace {
+
+const std::wstring kCyrillic = L"\u0416\u0443\u0440\u043D\u0430\u043B";
+const std::wstring kGreek = L"\u0391\u03B2\u03B3\u03B4";
+const std::wstring kCjk = L"\u65E5\u672C\u8A9E";
+const std::wstring kPair = L"\xD83D\xDE00";
+const std::wstring kMixed = kCyrillic + L" " + kGreek + L" " + kCjk + L" " + kPair;
+
+std::wstring WindowText(HWND window) {
+  wchar_t buffer[256] = {};
+  GetWindowTextW(window, buffer, 256);
+  return buffer;
+}
+
+std::wstring ClassNameOf(HWND window) {
+  wchar_t buffer[256] = {};
+  GetClassNameW(window, buffer, 256);
+  return buffer;
+}
+
+class UcControlsTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    form_.reset(CreateNew<TForm>(nullptr));
+    form_->SetBounds(50, 50, 400, 300);
+  }
+
+  template <typename T>
+  T* Add() {
+    T* control = Create<T>(form_.get());
+    control->SetParent(form_.get());
+    control->SetBounds(10, 10, 200, 24);
+    return control;
+  }
+
+  TOwned<TForm> form_;
+};
+
+// ---- What the system gives (probes) ----------------------------------------------------
+
+HHOOK probeHook = nullptr;
+WPARAM probeSeen = 0;
+
+LRESULT CALLBACK ProbeHook(int code, WPARAM wParam, LPARAM lParam) {
+  auto* msg = reinterpret_cast<MSG*>(lParam);
+  if (code >= 0 && wParam == PM_REMOVE && msg->message == WM_CHAR) {
+    probeSeen = msg->wParam;
+    msg->message = WM_NULL;
+  }
+  return CallNextHookEx(probeHook, code, wParam, lParam);
+}
+
+TEST_F(UcControlsTest, WideMessageHookSeesTheWholeCharacterAndItsChangeReachesTheAnsiPeek) {
+  auto* edit = Add<TTestWideEdit>();
+  const HWND window = edit->Handle();
+  probeHook = SetWindowsHookExW(WH_GETMESSAGE, ProbeHook, nullptr, GetCurrentThreadId());
+  ASSERT_NE(nullptr, probeHook);
+  probeSeen = 0;
+  PostMessageW(window, WM_CHAR, 0x0416, 1);
+  MSG msg{};
+  const BOOL got = PeekMessageA(&msg, window, 0, 0, PM_REMOVE);
+  UnhookWindowsHookEx(probeHook);
+  ASSERT_TRUE(got);
+  EXPECT_EQ(0x0416u, probeSeen);
+  EXPECT_EQ(static_cast<UINT>(WM_NULL), msg.message);
+}
+
+TEST_F(UcControlsTest, EditAndButtonWorkAsWideSuperclassesWithTheirExtraBytes) {
+  auto* edit = Add<TTestWideEdit>();
+  auto* button = Add<TTestWideButton>();
+  WNDCLASSW system{};
+  ASSERT_TRUE(GetClassInfoW(nullptr, L"EDIT", &system));
+  EXPECT_EQ(system.cbWndExtra, GetClassLongW(edit->Handle(), GCL_CBWNDEXTRA));
+  ASSERT_TRUE(GetClassInfoW(nullptr, L"BUTTON", &system));
+  EXPECT_EQ(system.cbWndExtra, GetClassLongW(button->Handle(), GCL_CBWNDEXTRA));
+
+  SetWideControlText(edit, kMixed);
+  SendMessageW(edit->Handle(), EM_SETSEL, 0, 6);
+  DWORD start = 0, end = 0;
+  SendMessageW(edit->Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+               reinterpret_cast<LPARAM>(&end));
+  EXPECT_EQ(0u, start);
+  EXPECT_EQ(6u, end);
+  SendMessageW(button->Handle(), BM_SETCHECK, BST_CHECKED, 0);
+  SetWideControlText(button, kCjk);
+  EXPECT_EQ(kCjk, WindowText(button->Handle()));
+}
+
+// ---- Windows ---------------------------------------------------------------------------
+
+TEST_F(UcControlsTest, WindowsAreUnicodeUnderTheirOwnClassAndKnownToTheLibrary) {
+  EXPECT_EQ(WindowAtom(),
+            GlobalFindAtomA(Format("%s%.8X", kWindowAtomPrefix, GetCurrentProcessId()).c_str()));
+  auto* edit = Add<TTestWideEdit>();
+  auto* button = Add<TTestWideButton>();
+  auto* box = Add<TTestWideBox>();
+  for (TWinControl* control : {static_cast<TWinControl*>(edit), static_cast<TWinControl*>(button),
+                               static_cast<TWinControl*>(box)}) {
+    const HWND window = control->Handle();
+    EXPECT_TRUE(IsWindowUnicode(window));
+    EXPECT_EQ(AnsiToWide(control->ClassName()) + L".UnicodeClass", ClassNameOf(window));
+    EXPECT_EQ(control, FindControl(window));
+    EXPECT_NE(nullptr, AttachedTrap(control));
+  }
+}
+
+TEST_F(UcControlsTest, CaptionSetBeforeTheWindowArrivesExact) {
+  auto* edit = Add<TTestWideEdit>();
+  auto* box = Add<TTestWideBox>();
+  SetWideControlText(edit, kMixed);
+  SetWideControlText(box, kPair + kCjk);
+  EXPECT_FALSE(edit->HandleAllocated());
+  EXPECT_EQ(kMixed, GetWideControlText(edit));
+  EXPECT_EQ(WideToAnsi(kMixed), edit->Text());
+
+  EXPECT_EQ(kMixed, WindowText(edit->Handle()));
+  EXPECT_EQ(kMixed, GetWideControlText(edit));
+  EXPECT_EQ(kPair + kCjk, WindowText(box->Handle()));
+  // The class library's 8-bit view goes through the system's conversion.
+  EXPECT_EQ(WideToAnsi(kMixed), edit->Text());
+}
+
+TEST_F(UcControlsTest, RecreationKeepsTheTextAndTheTrap) {
+  auto* edit = Add<TTestWideEdit>();
+  edit->HandleNeeded();
+  SetWideControlText(edit, kGreek + kPair);
+  TWinControlTrap* trap = AttachedTrap(edit);
+  const int traps = TrapCount();
+  edit->RecreateWnd();
+  edit->HandleNeeded();
+  EXPECT_EQ(kGreek + kPair, WindowText(edit->Handle()));
+  EXPECT_EQ(trap, AttachedTrap(edit));
+  EXPECT_EQ(traps, TrapCount());
+  edit->Free();
+  EXPECT_EQ(traps - 1, TrapCount());
+}
+
+TEST_F(UcControlsTest, WindowGoneTextStaysInTheHelper) {
+  auto* edit = Add<TTestWideEdit>();
+  SetWideControlText(edit, kCyrillic);
+  edit->HandleNeeded();
+  edit->DestroyHandle();
+  EXPECT_FALSE(edit->HandleAllocated());
+  EXPECT_EQ(kCyrillic, GetWideControlText(edit));
+  // Between windows the stored wide text counts, even against other code's
+  // 8-bit change.
+  edit->SetText("plain");
+  EXPECT_EQ(kCyrillic, GetWideControlText(edit));
+}
+
+TEST_F(UcControlsTest, UnchangedWindowTextSendsNoTextChange) {
+  struct TCounter {
+    TWndMethod next;
+    int changes = 0;
+    void Hook(TMessage& m) {
+      if (m.Msg == CM_TEXTCHANGED)
+        ++changes;
+      next(m);
+    }
+  };
+  auto* box = Add<TTestWideBox>();
+  box->HandleNeeded();
+  TCounter counter{box->WindowProc()};
+  box->SetWindowProc(Method<&TCounter::Hook>(&counter));
+  SetWideControlText(box, kCjk);
+  SetWideControlText(box, kCjk);
+  EXPECT_EQ(1, counter.changes);
+  box->SetWindowProc(counter.next);
+}
+
+TEST_F(UcControlsTest, SecondHookIsNotDoubledByRecreation) {
+  struct TCounter {
+    TWndMethod next;
+    int texts = 0;
+    void Hook(TMessage& m) {
+      if (m.Msg == WM_SETTEXT)
+        ++texts;
+      next(m);
+    }
+  };
+  auto* box = Add<TTestWideBox>();
+  box->HandleNeeded();
+  TWinControlTrap* trap = AttachedTrap(box);
+  TCounter counter{box->WindowProc()};
+  box->SetWindowProc(Method<&TCounter::Hook>(&counter));
+  EXPECT_TRUE(trap->IsTrapHookInChain());
+  box->RecreateWnd();
+  box->HandleNeeded();
+  // The outer hook stays first, the trap's behind it once.
+  EXPECT_EQ(Method<&TCounter::Hook>(&counter), box->WindowProc());
+  EXPECT_EQ(trap, static_cast<TWinControlTrap*>(counter.next.Data()));
+  SetWideControlText(box, kGreek);
+  EXPECT_EQ(1, counter.texts);
+  EXPECT_EQ(kGreek, GetWideControlText(box));
+  box->SetWindowProc(counter.next);
+}
+
+TEST_F(UcControlsTest, ControlFreedInsideItsOwnHandlerFreesItsTrap) {
+  auto* box = Add<TTestWideBox>();
+  const HWND window = box->Handle();
+  const int traps = TrapCount();
+  box->FreeOnMessage = WM_USER + 7;
+  SendMessageW(window, WM_USER + 7, 0, 0);
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(traps - 1, TrapCount());
+  EXPECT_EQ(0, form_->ControlCount());
+}
+
+TEST_F(UcControlsTest, NotifyFormatAnswersByTheNamedWindow) {
+  auto* edit = Add<TTestWideEdit>();
+  EXPECT_EQ(NFR_UNICODE, SendMessageW(edit->Handle(), WM_NOTIFYFORMAT,
+                                      reinterpret_cast<WPARAM>(edit->Handle()), NF_QUERY));
+  EXPECT_EQ(NFR_ANSI, SendMessageW(edit->Handle(), WM_NOTIFYFORMAT,
+                                   reinterpret_cast<WPARAM>(form_->Handle()), NF_QUERY));
+  EXPECT_EQ(NFR_ANSI, SendMessageW(edit->Handle(), WM_NOTIFYFORMAT, 0, NF_QUERY));
+}
+
+// ---- Windowless controls and hints ------------------------------------------------------
+
+TEST_F(UcControlsTest, WindowlessTextFollowsOtherCodesEightBitChange) {
+  auto* label = Add<TTestWideLabel>();
+  SetWideControlText(label, kCyrillic);
+  EXPECT_EQ(kCyrillic, GetWideControlText(label));
+  EXPECT_EQ(WideToAnsi(kCyrillic), label->Caption());
+  label->SetCaption("other");
+  EXPECT_EQ(L"other", GetWideControlText(label));
+  // Two texts with the same 8-bit form still reach the 8-bit side as a
+  // change.
+  SetWideControlText(label, L"\u0416");
+  SetWideControlText(label, L"\u0436");
+  EXPECT_EQ(L"\u0436", GetWideControlText(label));
+}
+
+TEST_F(UcControlsTest, HintsPairAndSplitAndComeFromParents) {
+  auto* label = Add<TTestWideLabel>();
+  SetWideControlHint(form_.get(), kGreek + L"|" + kCjk);
+  EXPECT_EQ(kGreek + L"|" + kCjk, FindWideHint(label));
+  SetWideControlHint(label, kCyrillic + L"|" + kPair);
+  EXPECT_EQ(kCyrillic, ShortHintPart(FindWideHint(label)));
+  EXPECT_EQ(kPair, LongHintPart(FindWideHint(label)));
+  EXPECT_EQ(L"whole", LongHintPart(L"whole"));
+  EXPECT_EQ(L"", ShortHintPart(L"|after"));
+  label->SetHint("plain");
+  EXPECT_EQ(L"plain", GetWideControlHint(label));
+}
+
+TEST_F(UcControlsTest, HelperMadeForTheHintDoesNotHideTheEightBitCaption) {
+  auto* edit = Add<TTestWideEdit>();
+  edit->SetName("Edit7");
+  SetWideControlHint(edit, kCyrillic);
+  EXPECT_EQ(L"Edit7", GetWideControlText(edit));
+  EXPECT_EQ(L"Edit7", WindowText(edit->Handle()));
+}
+
+// ---- Characters above 255 ------------------------------------------------------------
+
+TEST_F(UcControlsTest, CharacterAboveTwoFiftyFiveIsPackedForKeyHandlingAndWholeForTheEdit) {
+  auto* edit = Add<TTestWideEdit>();
+  SendMessageW(edit->Handle(), WM_CHAR, 0x0416, 1);
+  ASSERT_EQ(1u, edit->KeyPressChars.size());
+  EXPECT_EQ(static_cast<char>(255), edit->KeyPressChars[0]);
+  EXPECT_EQ(L"\u0416", WindowText(edit->Handle()));
+  SendMessageW(edit->Handle(), WM_CHAR, 0xD83D, 1);
+  SendMessageW(edit->Handle(), WM_CHAR, 0xDE00, 1);
+  EXPECT_EQ(L"\u0416" + kPair, WindowText(edit->Handle()));
+}
+
+TEST(UcCharMessage, PackingRoundTripsAndRejectsOtherMessages) {
+  TMessage m{WM_CHAR, 0x0416, 0, 0};
+  PackCharMessage(m);
+  EXPECT_EQ(255u, LOWORD(m.WParam));
+  EXPECT_EQ(0x0416u, HIWORD(m.WParam));
+  EXPECT_EQ(L'\u0416', CharOfCharMessage(m));
+  UnpackCharMessage(m);
+  EXPECT_EQ(0x0416u, m.WParam);
+  TMessage low{WM_CHAR, 0xE9, 0, 0};
+  PackCharMessage(low);
+  EXPECT_EQ(0xE9u, low.WParam);
+  EXPECT_EQ(L'\xE9', CharOfCharMessage(low));
+  SetCharMessageChar(low, L'\u65E5');
+  EXPECT_EQ(MAKEWPARAM(255, 0x65E5), low.WParam);
+  // A real 255 with a stray high word is not a packed character.
+  TMessage stray{WM_CHAR, MAKEWPARAM(0x41, 0x0416), 0, 0};
+  EXPECT_EQ(L'A', CharOfCharMessage(stray));
+  UnpackCharMessage(stray);
+  EXPECT_EQ(0x41u, stray.WParam);
+
+  TMessage packed{WM_CHAR, MAKEWPARAM(255, 1), 0, 0};
+  EXPECT_THROW(PackCharMessage(packed), EAssertionFailed);
+  TMessage other{WM_KEYDOWN, 0x41, 0, 0};
+  EXPECT_THROW(PackCharMessage(other), EAssertionFailed);
+  EXPECT_THROW(UnpackCharMessage(other), EAssertionFailed);
+  EXPECT_THROW(CharOfCharMessage(other), EAssertionFailed);
+}
+
+// ---- Bad input ---------------------------------------------------------------------------
+
+TEST_F(UcControlsTest, CharWithAHighWordFromOutsidePassesUnpacked) {
+  auto* edit = Add<TTestWideEdit>();
+  bool boxShown = false;
+  SetMessageBoxFunc([&](HWND, const std::string&, const std::string&, UINT) {
+    boxShown = true;
+    return IDOK;
+  });
+  SendMessageW(edit->Handle(), WM_CHAR, MAKEWPARAM(L'x', 3), 1);
+  SetMessageBoxFunc(nullptr);
+  EXPECT_FALSE(boxShown);
+  EXPECT_EQ(L"x", WindowText(edit->Handle()));
+}
+
+TEST_F(UcControlsTest, DestroyMessageFromOutsideDetachesOnceAndLeavesTheWindowUsable) {
+  auto* edit = Add<TTestWideEdit>();
+  SetWideControlText(edit, kCyrillic);
+  const HWND window = edit->Handle();
+  const int traps = TrapCount();
+  SendMessageW(window, DestroyWindowMessage(), 0, 0);
+  EXPECT_EQ(nullptr, AttachedTrap(edit));
+  EXPECT_FALSE(IsWindowUnicode(window));
+  SendMessageW(window, DestroyWindowMessage(), 0, 0);
+  EXPECT_TRUE(IsWindow(window));
+  EXPECT_EQ(traps, TrapCount());
+  // The class library's 8-bit text still reads and writes the window.
+  EXPECT_EQ(WideToAnsi(kCyrillic), edit->Text());
+  edit->SetText("after");
+  EXPECT_EQ("after", edit->Text());
+  EXPECT_EQ(L"after", GetWideControlText(edit));
+  // The window's next life gets the trap back.
+  edit->RecreateWnd();
+  edit->HandleNeeded();
+  EXPECT_NE(nullptr, AttachedTrap(edit));
+  EXPECT_EQ(L"after", WindowText(edit->Handle()));
+
+  TEdit* plain = Add<TEdit>();
+  plain->SetText("kept");
+  SendMessageA(plain->Handle(), DestroyWindowMessage(), 0, 0);
+  EXPECT_EQ("kept", plain->Text());
+}
+
+TEST_F(UcControlsTest, FailedCreationRaisesAndLeavesNoWindowNorTrap) {
+  auto* box = Add<TTestWideBox>();
+  const int traps = TrapCount();
+  box->FailCreation = true;
+  EXPECT_THROW(box->HandleNeeded(), EOSError);
+  EXPECT_FALSE(box->HandleAllocated());
+  EXPECT_EQ(traps, TrapCount());
+  box->FailCreation = false;
+  SetWideControlText(box, kGreek);
+  EXPECT_EQ(kGreek, WindowText(box->Handle()));
+
+  auto* orphan = Create<TTestWideBox>(form_.get());
+  orphan->SetParentWindow(reinterpret_cast<HWND>(0x7FFF0001));
+  EXPECT_THROW(orphan->HandleNeeded(), EOSError);
+  EXPECT_FALSE(orphan->HandleAllocated());
+  EXPECT_EQ(traps + 1, TrapCount());
+}
+
+}  // namespace
