@@ -242,7 +242,6 @@ void TVelComPortEventThread::CheckInput() {
 // A pending wait ends (with an empty mask) when the mask changes under it.
 void TVelComPortEventThread::SetInputMasked(bool masked) {
   waitMask_ = masked ? kEventMask & ~EV_RXCHAR : kEventMask;
-  RememberInput();
   if (state_ != TWaitState::Pending)
     return;
   remasking_ = true;
