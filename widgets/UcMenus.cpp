@@ -1,6 +1,7 @@
 #include "UcMenus.h"
 
 #include "System.h"
+#include "UcActnList.h"
 #include "UcSysUtils.h"
 
 namespace {
@@ -175,3 +176,12 @@ HKL CurrentKeyboardLayout() {
 void SetKeyboardLayoutSource(TKeyboardLayoutSource source) {
   keyboardLayoutSource = source ? source : &SystemKeyboardLayout;
 }
+
+// ---- Module ---------------------------------------------------------------------------------
+
+void InitUcMenus() {
+  // The actions have no module step of their own; the menus build on them.
+  RegisterUcActionClasses();
+}
+
+void DoneUcMenus() {}

@@ -41,3 +41,10 @@ void SyncHotKeyPosition(const std::wstring& source, std::wstring& destination);
 HKL CurrentKeyboardLayout();
 using TKeyboardLayoutSource = HKL (*)();
 void SetKeyboardLayoutSource(TKeyboardLayoutSource source);  // nullptr restores
+
+// ---- Module ---------------------------------------------------------------------------------
+
+// The module's start and stop steps (WidgetModules): the popup list, and the
+// wide menu and action classes made known to the component reader.
+void InitUcMenus();
+void DoneUcMenus();

@@ -2,6 +2,7 @@
 
 #include "Startup.h"
 #include "UcControls.h"
+#include "UcMenus.h"
 #include "UcSysUtils.h"
 
 // The order matters to the modules that follow: the application object's
@@ -17,5 +18,6 @@ void RegisterWidgetModules() {
   classlib::RegisterModule("UcSystem", nullptr, nullptr);
   classlib::RegisterModule("UcSysUtils", InitPlatformFlags, nullptr);
   classlib::RegisterModule("UcControls", InitUcControls, DoneUcControls);
-  // UcMenus and UcComCtrls go here.
+  classlib::RegisterModule("UcMenus", InitUcMenus, DoneUcMenus);
+  // UcComCtrls goes here.
 }
