@@ -1,6 +1,7 @@
 #include "Controls.h"
 
 #include "ActnList.h"
+#include "Forms.h"
 #include "SysUtils.h"
 #include "System.h"
 
@@ -650,6 +651,8 @@ void TControl::Dispatch(TMessage& m) {
       break;
     case CM_HINTSHOW:
       m.Result = 0;
+      if (THintInfo* info = TCMHintShow(m).HintInfo())
+        AddHintShortCut(*info);
       break;
     case CM_MOUSEENTER:
       if (OnMouseEnter)
@@ -671,6 +674,16 @@ void TControl::Dispatch(TMessage& m) {
     default:
       DefaultHandler(m);
   }
+}
+
+void TControl::AddHintShortCut(THintInfo& info) {
+  const auto* action = dynamic_cast<const TCustomAction*>(Action());
+  if (info.HintStr.empty() || !Application() || !Application()->HintShortCuts() || !action ||
+      !action->ShortCut())
+    return;
+  const std::string shortCut = ShortCutToText(action->ShortCut());
+  if (!shortCut.empty())
+    info.HintStr = Format("%s (%s)", info.HintStr, shortCut);
 }
 
 void TControl::DefaultHandler(TMessage& m) {

@@ -377,6 +377,9 @@ class TControl : public TComponent {
   void CMParentFontChanged(TMessage& m);
   void CMParentColorChanged(TMessage& m);
   void CMParentShowHintChanged(TMessage& m);
+  // The action's shortcut after the short hint, where the application shows
+  // shortcuts in hints (the default CM_HINTSHOW handling).
+  void AddHintShortCut(THintInfo& info);
   void ActionLinkChanged(TObject* sender);
 
   TWinControl* parent_ = nullptr;

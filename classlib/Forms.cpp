@@ -1359,12 +1359,8 @@ void TApplication::ActivateHint(const TPoint& cursorPos) {
 }
 
 std::string TApplication::HintText(TControl* control) const {
-  std::string text = GetShortHint(FindHint(control));
-  const auto* action = dynamic_cast<const TCustomAction*>(control->Action());
-  if (text.empty() || !hintShortCuts_ || !action || !action->ShortCut())
-    return text;
-  const std::string shortCut = ShortCutToText(action->ShortCut());
-  return shortCut.empty() ? text : Format("%s (%s)", text, shortCut);
+  // The control's CM_HINTSHOW handling adds its action's shortcut.
+  return GetShortHint(FindHint(control));
 }
 
 THintWindow* TApplication::HintWindowFor(const TMetaClass* cls) {

@@ -423,7 +423,7 @@ class TApplication : public TComponent, public IApplicationSite {
   void HintTimerExpired(UINT id);
   void HideHint();
   THintWindow* HintWindowFor(const TMetaClass* cls);
-  // The short hint of control, with its action's shortcut.
+  // The short hint of control, as CM_HINTSHOW gets it.
   std::string HintText(TControl* control) const;
   bool ActionHandler(TBasicAction* action, const TActionEvent& event);
   bool ExecuteActionHandler(TBasicAction* action) { return ActionHandler(action, OnActionExecute); }
