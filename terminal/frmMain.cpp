@@ -1,0 +1,725 @@
+#include "frmMain.h"
+
+#include "Clipbrd.h"
+#include "DateUtils.h"
+#include "FileUtils.h"
+#include "SysUtils.h"
+#include "System.h"
+#include "frmAbout.h"
+#include "uLanguages.h"
+#include "uOneAppOnly.h"
+#include "uToolbox.h"
+
+#include <shellapi.h>
+
+#include <fstream>
+#include <vector>
+
+namespace {
+
+constexpr TColor kContainerColor = 0x000ECBFE;
+constexpr char kSettingsExt[] = ".vtcfg";
+constexpr char kTextExt[] = ".txt";
+// Colour-table entries of the terminal.
+constexpr uint8_t kBackground = 0;
+constexpr uint8_t kDeviceColor = 1;
+constexpr uint8_t kUserColor = 2;
+constexpr int kLanguages = 9;
+
+uint8_t g_language = 0;
+
+std::string& InstanceGuid() {
+  static std::string guid = TerminalInstanceGuid;
+  return guid;
+}
+
+std::string LangText8(int text) {
+  return WideToAnsi(LangText(text));
+}
+
+std::string TerminatorBytes(uint8_t terminator) {
+  switch (terminator) {
+    case 1:
+      return "\n";
+    case 2:
+      return "\r";
+    case 3:
+      return "\r\n";
+    case 4:
+      return "\n\r";
+    default:
+      return "";
+  }
+}
+
+// A byte from a settings file as one of the port's enumerations; a value
+// past the last one gives the field's default.
+template <typename E>
+E EnumOrDefault(uint8_t value, E last, E fallback) {
+  return value <= static_cast<uint8_t>(last) ? static_cast<E>(value) : fallback;
+}
+
+const char* TableText(uint8_t index, std::initializer_list<const char*> texts) {
+  return index < texts.size() ? texts.begin()[index] : "?";
+}
+
+bool HasExtension(const std::string& name, const std::string& ext) {
+  return LowerCase(ExtractFileExt(name)) == ext;
+}
+
+// Lines split at CR, LF or CR LF; a break at the very end adds no line.
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::string line;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c != '\r' && c != '\n') {
+      line += c;
+      continue;
+    }
+    lines.push_back(line);
+    line.clear();
+    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+      ++i;
+  }
+  if (!line.empty())
+    lines.push_back(line);
+  return lines;
+}
+
+// Keeps a window disabled for its scope.
+class TDisabledWindow {
+ public:
+  explicit TDisabledWindow(TControl* control) : control_(control) { control_->SetEnabled(false); }
+  ~TDisabledWindow() { control_->SetEnabled(true); }
+  TDisabledWindow(const TDisabledWindow&) = delete;
+  TDisabledWindow& operator=(const TDisabledWindow&) = delete;
+
+ private:
+  TControl* control_;
+};
+
+// Ends a drop however the handler leaves.
+class TDropFinisher {
+ public:
+  explicit TDropFinisher(HDROP drop) : drop_(drop) {}
+  ~TDropFinisher() { DragFinish(drop_); }
+  TDropFinisher(const TDropFinisher&) = delete;
+  TDropFinisher& operator=(const TDropFinisher&) = delete;
+
+ private:
+  HDROP drop_;
+};
+
+}  // namespace
+
+std::wstring LangText(int text) {
+  return LookupLanguageText(g_language, text);
+}
+
+void SetInstanceGuid(const std::string& guid) {
+  InstanceGuid() = guid;
+}
+
+VEL_COMPONENT_IMPL(TMainForm, TForm)
+
+void TMainForm::Publish(TPublisher<TMainForm>& p) {
+  p.Field<&TMainForm::ToolBar1>("ToolBar1");
+  p.Field<&TMainForm::tbExit>("tbExit");
+  p.Field<&TMainForm::tbConnect>("tbConnect");
+  p.Field<&TMainForm::tbSave>("tbSave");
+  p.Field<&TMainForm::tbClear>("tbClear");
+  p.Field<&TMainForm::tbCopy>("tbCopy");
+  p.Field<&TMainForm::tbPaste>("tbPaste");
+  p.Field<&TMainForm::tbASCII>("tbASCII");
+  p.Field<&TMainForm::tbPasswdMode>("tbPasswdMode");
+  p.Field<&TMainForm::tbSettings>("tbSettings");
+  p.Field<&TMainForm::pContainer>("pContainer");
+  p.Field<&TMainForm::lMode>("lMode");
+  p.Field<&TMainForm::StatusBar1>("StatusBar1");
+  p.Field<&TMainForm::ActionList1>("ActionList1");
+  p.Field<&TMainForm::HistoryClearAction>("HistoryClearAction");
+  p.Field<&TMainForm::HistorySaveAction>("HistorySaveAction");
+  p.Field<&TMainForm::HistoryCopyAction>("HistoryCopyAction");
+  p.Field<&TMainForm::FileExitAction>("FileExitAction");
+  p.Field<&TMainForm::HelpAboutAction>("HelpAboutAction");
+  p.Field<&TMainForm::FileSettingsAction>("FileSettingsAction");
+  p.Field<&TMainForm::OptASCIIAction>("OptASCIIAction");
+  p.Field<&TMainForm::FileLoadAction>("FileLoadAction");
+  p.Field<&TMainForm::FileSaveAction>("FileSaveAction");
+  p.Field<&TMainForm::HistoryPasteAction>("HistoryPasteAction");
+  p.Field<&TMainForm::PasswdModeAction>("PasswdModeAction");
+  p.Field<&TMainForm::MainMenu1>("MainMenu1");
+  p.Field<&TMainForm::mmFile>("mmFile");
+  p.Field<&TMainForm::mmHistory>("mmHistory");
+  p.Field<&TMainForm::mmOptions>("mmOptions");
+  p.Field<&TMainForm::miLanguage>("miLanguage");
+  p.Field<&TMainForm::mmHelp>("mmHelp");
+  p.Field<&TMainForm::puHistory>("puHistory");
+  p.Field<&TMainForm::il16x16>("il16x16");
+  p.Field<&TMainForm::il24x24>("il24x24");
+  p.Field<&TMainForm::il24x24Gray>("il24x24Gray");
+  p.Field<&TMainForm::ApplicationEvents1>("ApplicationEvents1");
+  p.Field<&TMainForm::OpenDlg>("OpenDlg");
+  p.Field<&TMainForm::SaveDlg>("SaveDlg");
+  p.Method<&TMainForm::FormCreate>("FormCreate");
+  p.Method<&TMainForm::FormClose>("FormClose");
+  p.Method<&TMainForm::FormDestroy>("FormDestroy");
+  p.Method<&TMainForm::tbConnectClick>("tbConnectClick");
+  p.Method<&TMainForm::ApplicationEvents1Activate>("ApplicationEvents1Activate");
+  p.Method<&TMainForm::FileExitActionExecute>("FileExitActionExecute");
+  p.Method<&TMainForm::FileLoadActionExecute>("FileLoadActionExecute");
+  p.Method<&TMainForm::FileLoadActionUpdate>("FileLoadActionUpdate");
+  p.Method<&TMainForm::FileSaveActionExecute>("FileSaveActionExecute");
+  p.Method<&TMainForm::FileSettingsActionExecute>("FileSettingsActionExecute");
+  p.Method<&TMainForm::HistoryClearActionExecute>("HistoryClearActionExecute");
+  p.Method<&TMainForm::HistoryCopyActionExecute>("HistoryCopyActionExecute");
+  p.Method<&TMainForm::HistoryActionUpdate>("HistoryActionUpdate");
+  p.Method<&TMainForm::HistoryPasteActionExecute>("HistoryPasteActionExecute");
+  p.Method<&TMainForm::HistoryPasteActionUpdate>("HistoryPasteActionUpdate");
+  p.Method<&TMainForm::HistorySaveActionExecute>("HistorySaveActionExecute");
+  p.Method<&TMainForm::OptASCIIActionExecute>("OptASCIIActionExecute");
+  p.Method<&TMainForm::OptASCIIActionUpdate>("OptASCIIActionUpdate");
+  p.Method<&TMainForm::PasswdModeActionExecute>("PasswdModeActionExecute");
+  p.Method<&TMainForm::HelpAboutActionExecute>("HelpAboutActionExecute");
+}
+
+TMainForm::TMainForm(TComponent* owner) : TForm(owner) {}
+
+TMainForm::~TMainForm() = default;
+
+// ---- Start-up and shutdown ---------------------------------------------------------
+
+void TMainForm::FormCreate(TObject*) {
+  CheckSingleInstance();
+  ToolBar1->SetDrawingStyle(dsGradient);
+  MakeGrayImageList(il24x24, il24x24Gray);
+  CreateRuntimeControls();
+  pContainer->SetParentBackground(false);
+  pContainer->SetColor(kContainerColor);
+  settings_.reset(Create<TSettings>());
+  LoadCommandLineFile();
+  keyConsumed_ = false;
+  termHistory->SetHeight(pContainer->ClientHeight() - termHistory->Top() - 4);
+  termHistory->SetScrollBackRows(3000);
+  termHistory->ClearTerminal();
+  SetCaption(Application()->Title());
+  SetLanguageId(settings_->Language());
+  passwordMode_ = false;
+  SetAcceptFiles(true);
+  BuildLanguageMenu();
+  UpdateCaptions();
+  ApplySettings(false);
+  if (Screen()->Width() <= 800)
+    SetWindowState(wsMaximized);
+}
+
+void TMainForm::CheckSingleInstance() {
+  TOwned<TOneAppOnly> guard(Create<TOneAppOnly>(InstanceGuid(), IsTerminalMainWindow));
+  if (!guard->AlreadyRunning())
+    return;
+  guard->ActivateRunningInstance(WM_ACTIVATE_INSTANCE);
+  Application()->SetShowMainForm(false);
+  Application()->Terminate();
+  Halt(1);
+}
+
+void TMainForm::CreateRuntimeControls() {
+  ComPort = Create<TVelComPort>(this);
+  ComPort->SetBaudRate(brUser);
+  ComPort->SetUserBaudRate(9600);
+  ComPort->OnDataRecived = Method<&TMainForm::PortDataReceived>(this);
+
+  textViewFont_.reset(Create<TFont>());
+  textViewFont_->SetName("Fixedsys");
+  textViewFont_->SetHeight(-16);
+  textViewFont_->SetPitch(fpFixed);
+  textViewFont_->SetCharset(DEFAULT_CHARSET);
+  textViewFont_->SetColor(clWindowText);
+
+  termHistory = Create<TVelTerminal>(this);
+  termHistory->SetParent(pContainer);
+  termHistory->SetCaretBlinkTime(530);
+  termHistory->Font()->Assign(textViewFont_.get());
+  termHistory->SetParentColor(false);
+  termHistory->SetParentFont(false);
+  termHistory->SetPopupMenu(puHistory);
+  termHistory->SetTerminalCaret(ctBlock);
+  termHistory->SetUserDataSize(1);
+  termHistory->SetVisible(false);
+  termHistory->SetBounds(5, 23, 782, 597);
+  termHistory->SetAnchors({akLeft, akTop, akRight, akBottom});
+  termHistory->SetOptions({loCanSelect});
+  termHistory->OnKeyDown = Method<&TMainForm::FormKeyDown>(this);
+  termHistory->OnKeyPress = Method<&TMainForm::termHistoryKeyPress>(this);
+  termHistory->OnKeyUp = Method<&TMainForm::FormKeyUp>(this);
+}
+
+void TMainForm::LoadCommandLineFile() {
+  if (ParamCount() < 1)
+    return;
+  const std::string name = ParamStr(1);
+  if (FileExists(name) && HasExtension(name, kSettingsExt) && !ComPort->Active())
+    settings_->LoadFromFile(ExpandFileName(name));
+}
+
+void TMainForm::FormClose(TObject*, TCloseAction&) {
+  ClosePort();
+}
+
+void TMainForm::FormDestroy(TObject*) {
+  settings_.reset();
+}
+
+void TMainForm::CreateWnd() {
+  TForm::CreateWnd();
+  DragAcceptFiles(WindowHandle(), acceptFiles_);
+}
+
+void TMainForm::SetAcceptFiles(bool accept) {
+  acceptFiles_ = accept;
+  if (HandleAllocated())
+    DragAcceptFiles(WindowHandle(), accept);
+}
+
+void TMainForm::SetLanguageId(uint8_t language) {
+  languageId_ = language;
+  g_language = language;
+}
+
+// ---- Settings to port and view -------------------------------------------------------
+
+void TMainForm::ApplySettings(bool keepPortSettings) {
+  if (!keepPortSettings) {
+    // A number outside the port's 16 bits would open another port.
+    const int32_t port = settings_->Port();
+    ComPort->SetComNumber(port >= 1 && port <= 65535 ? static_cast<uint16_t>(port) : 0);
+    ComPort->SetUserBaudRate(settings_->Baud());
+    ComPort->SetDatabits(EnumOrDefault(settings_->Databits(), db8, db8));
+    ComPort->SetParity(EnumOrDefault(settings_->Parity(), paSpace, paNone));
+    ComPort->SetStopbits(EnumOrDefault(settings_->Stopbits(), sbTwo, sbOne));
+    ComPort->SetFlowControl(EnumOrDefault(settings_->FlowControl(), fwDtrDsr, fwNone));
+  }
+  ShowTerminalView();
+  for (int i = 0; i < ActionList1->ActionCount(); ++i)
+    ActionList1->Actions(i)->Update();
+  UpdateStatusBar();
+}
+
+void TMainForm::ShowTerminalView() {
+  termHistory->SetColor(clWindow);
+  termHistory->Font()->SetColor(clWindowText);
+  termHistory->SetSelectedColor(clHighlight);
+  termHistory->SetSelectedTextColor(clHighlightText);
+  termHistory->SetTermColorMode(cmC16_16);
+  TVelTRMColorTable table;
+  termHistory->GetColorTable(table);
+  table[kBackground] = termHistory->Color();
+  table[kDeviceColor] = settings_->ColorDevice();
+  table[kUserColor] = settings_->ColorUser();
+  termHistory->SetColorTable(table);
+  lMode->SetCaption(LangText8(41) + ":");
+  termHistory->SetVisible(true);
+  termHistory->FlushDisplay();
+}
+
+// ---- Connecting ------------------------------------------------------------------------
+
+void TMainForm::tbConnectClick(TObject*) {
+  bool opened = false;
+  if (ComPort->Active()) {
+    ClosePort();
+  } else {
+    ApplySettings(false);
+    OpenPort();
+    opened = ComPort->Active();
+  }
+  ShowConnectState();
+  if (opened && termHistory->CanFocus())
+    termHistory->SetFocus();
+  UpdateStatusBar();
+  keyConsumed_ = false;
+}
+
+void TMainForm::ShowConnectState() {
+  const bool open = ComPort->Active();
+  tbConnect->SetCaption(LangText8(open ? 38 : 37));
+  tbConnect->SetImageIndex(open ? 0 : 1);
+  SetAcceptFiles(!open);
+  if (HintsFromCaptions())
+    tbConnect->SetHint(tbConnect->Caption());
+}
+
+bool TMainForm::HintsFromCaptions() const {
+  return !ToolBar1->ShowCaptions() && ToolBar1->ShowHint();
+}
+
+void TMainForm::OpenPort() {
+  try {
+    ComPort->SetActive(true);
+    ComPort->PurgeRX();
+    ComPort->PurgeTX();
+  } catch (const Exception&) {
+    // The box says the port could not be opened: it must not stay open
+    // behind it when only a purge failed.
+    try {
+      ComPort->SetActive(false);
+    } catch (const Exception&) {
+    }
+    ShowMessageBoxW(Handle(), LangText(51) + std::to_wstring(settings_->Port()), LangText(50),
+                    MB_ICONERROR);
+  }
+}
+
+void TMainForm::ClosePort() {
+  ComPort->SetActive(false);
+}
+
+// ---- Receiving and sending -------------------------------------------------------------
+
+void TMainForm::PortDataReceived(TObject*, int count) {
+  TLockGuard lock(receiveLock_);
+  for (int i = 0; i < count; ++i) {
+    try {
+      const char c = ComPort->ReadChar();
+      termHistory->WriteColorChar(c, kBackground, kDeviceColor);
+    } catch (const Exception& e) {
+      DebugOutput(DateTimeToStr(Now()) + Format(": unexpected av (%s: %s) while reading from port",
+                                                e.ClassName(), e.Message()));
+    }
+  }
+  if (count > 0)
+    termHistory->FlushDisplay();
+}
+
+void TMainForm::termHistoryKeyPress(TObject* sender, char& key) {
+  const char typed = key;
+  key = 0;
+  if ((keyConsumed_ && sender) || !ComPort->Active())
+    return;
+  const std::string text =
+      typed == '\r' ? TerminatorBytes(settings_->Terminator()) : std::string(1, typed);
+  if (settings_->LocalEcho()) {
+    for (char c : text) {
+      const auto byte = static_cast<uint8_t>(c);
+      const bool masked = passwordMode_ && byte >= 32 && byte != 128;
+      termHistory->WriteColorChar(masked ? '*' : c, kBackground, kUserColor);
+    }
+    termHistory->FlushDisplay();
+  }
+  if (!text.empty())
+    ComPort->SendString(text);
+}
+
+void TMainForm::FormKeyDown(TObject*, WORD& key, TShiftState shift) {
+  if (!shift.Contains(ssCtrl) || !shift.Contains(ssShift) || key < 'A' || key > 'Z' ||
+      !ComPort->Active())
+    return;
+  char code = static_cast<char>(key - 64);
+  keyConsumed_ = true;
+  key = 0;
+  termHistoryKeyPress(nullptr, code);
+}
+
+void TMainForm::FormKeyUp(TObject*, WORD& key, TShiftState) {
+  if (!keyConsumed_)
+    return;
+  keyConsumed_ = false;
+  key = 0;
+}
+
+void TMainForm::ApplicationEvents1Activate(TObject*) {
+  SetForegroundWindow(Handle());
+  BringWindowToTop(Handle());
+  if (!ComPort->Active())
+    return;
+  try {
+    termHistory->SetFocus();
+  } catch (const std::exception&) {
+  }
+}
+
+// ---- Captions, status bar and languages -------------------------------------------------
+
+void TMainForm::UpdateTitle() {
+  std::string title = LangText8(0);
+  if (!settings_->IsDefaultFile())
+    title += " [" + settings_->DisplayFileName() + "]";
+  SetCaption(title);
+}
+
+void TMainForm::UpdateCaptions() {
+  UpdateTitle();
+  mmFile->SetCaption(LangText8(35));
+  mmHistory->SetCaption(LangText8(40));
+  mmOptions->SetCaption(LangText8(16));
+  miLanguage->SetCaption(LangText8(49));
+  mmHelp->SetCaption(LangText8(36));
+  lMode->SetCaption(LangText8(41) + ":");
+  ShowConnectState();
+  SetActionCaptions();
+  for (int i = 0; i < miLanguage->Count(); ++i)
+    miLanguage->Items(i)->SetChecked(miLanguage->Items(i)->Tag() == languageId_);
+  ToolBar1->Realign();
+  UpdateStatusBar();
+}
+
+void TMainForm::SetActionCaptions() {
+  const std::pair<TAction*, std::string> captions[] = {
+      {HistoryClearAction, LangText8(45)},
+      {HistorySaveAction, LangText8(61)},
+      {HistoryCopyAction, LangText8(46)},
+      {FileExitAction, LangText8(39)},
+      {HelpAboutAction, LangText8(3)},
+      {FileSettingsAction, LangText8(7)},
+      {OptASCIIAction, LangText8(43) + " ASCII"},
+      {FileLoadAction, LangText8(59)},
+      {FileSaveAction, LangText8(60)},
+      {HistoryPasteAction, LangText8(47)},
+      {PasswdModeAction, LangText8(69)},
+  };
+  for (const auto& caption : captions)
+    caption.first->SetCaption(caption.second);
+  if (!HintsFromCaptions())
+    return;
+  for (int i = 0; i < ActionList1->ActionCount(); ++i) {
+    auto* action = static_cast<TCustomAction*>(ActionList1->Actions(i));
+    action->SetHint(action->Caption());
+  }
+}
+
+void TMainForm::UpdateStatusBar() {
+  const std::string texts[4] = {
+      Format("COM%d: %d,%s,%s,%s", settings_->Port(), settings_->Baud(),
+             TableText(settings_->Databits(), {"4", "5", "6", "7", "8"}),
+             TableText(settings_->Parity(), {"n", "o", "e", "m", "s"}),
+             TableText(settings_->Stopbits(), {"1", "1.5", "2"})),
+      LangText8(ComPort->Active() ? 57 : 58),
+      LangText8(22),
+      LangText8(settings_->LocalEcho() ? 53 : 54),
+  };
+  // The bar measures with its own font on its window's DC.
+  StatusBar1->Handle();
+  for (int i = 0; i < 4; ++i) {
+    TStatusPanel* panel = StatusBar1->Panels()->Items(i);
+    panel->SetText(texts[i]);
+    panel->SetWidth(StatusBar1->Canvas()->TextWidth(texts[i]) + 32);
+  }
+}
+
+void TMainForm::BuildLanguageMenu() {
+  miLanguage->Clear();
+  for (int n = 0; n < kLanguages; ++n) {
+    if (!LanguageAvailable(n))
+      continue;
+    auto* item = Create<TMenuItem>(this);
+    item->SetCaption(WideToAnsi(GetLanguageName(n)));
+    item->SetTag(n);
+    item->SetChecked(n == languageId_);
+    item->OnClick = Method<&TMainForm::LanguageItemClick>(this);
+    item->SetName("miLanguage" + std::to_string(n));
+    miLanguage->Add(item);
+  }
+}
+
+void TMainForm::LanguageItemClick(TObject* sender) {
+  auto* item = static_cast<TMenuItem*>(sender);
+  if (item->Tag() == languageId_)
+    return;
+  SetLanguageId(static_cast<uint8_t>(item->Tag()));
+  settings_->SetLanguage(languageId_);
+  if (settings_->IsDefaultFile())
+    settings_->AutoSave();
+  UpdateCaptions();
+}
+
+// ---- Settings files --------------------------------------------------------------------
+
+void TMainForm::LoadSettingsFile(const std::string& path) {
+  settings_->LoadFromFile(path);
+  SetLanguageId(settings_->Language());
+  HistoryClearAction->Execute();
+  UpdateCaptions();
+  ApplySettings(false);
+}
+
+void TMainForm::FileLoadActionExecute(TObject*) {
+  OpenDlg->SetFilter(LangText8(7) + " (*" + kSettingsExt + ")|*" + kSettingsExt);
+  OpenDlg->SetFilterIndex(1);
+  OpenDlg->SetFileName("");
+  if (OpenDlg->Execute())
+    LoadSettingsFile(OpenDlg->FileName());
+}
+
+void TMainForm::FileLoadActionUpdate(TObject*) {
+  FileLoadAction->SetEnabled(!ComPort->Active());
+}
+
+std::string TMainForm::SavedName(const std::string& ext) const {
+  std::string name = SaveDlg->FileName();
+  if (!name.empty() && name.back() == '.')
+    name.pop_back();
+  if (!HasExtension(name, ext))
+    name += ext;
+  return name;
+}
+
+void TMainForm::FileSaveActionExecute(TObject*) {
+  // The dialog completes a name typed without extension, so that its
+  // overwrite prompt sees the file that will really be written.
+  SaveDlg->SetDefaultExt(kSettingsExt + 1);
+  SaveDlg->SetFilter(LangText8(7) + " (*" + kSettingsExt + ")|*" + kSettingsExt);
+  SaveDlg->SetFilterIndex(1);
+  SaveDlg->SetFileName("");
+  if (!SaveDlg->Execute())
+    return;
+  settings_->SaveToFile(SavedName(kSettingsExt));
+  UpdateTitle();
+}
+
+void TMainForm::FileSettingsActionExecute(TObject*) {}
+
+// ---- Terminal text ---------------------------------------------------------------------
+
+void TMainForm::HistoryClearActionExecute(TObject*) {
+  termHistory->ClearTerminal();
+}
+
+void TMainForm::HistoryCopyActionExecute(TObject*) {
+  CopyTextToClipboard(termHistory->GetSelectedText());
+}
+
+void TMainForm::HistoryActionUpdate(TObject* sender) {
+  if (sender == HistoryCopyAction)
+    HistoryCopyAction->SetEnabled(termHistory->HasSelection());
+  else
+    static_cast<TCustomAction*>(sender)->SetEnabled(true);
+}
+
+void TMainForm::HistorySaveActionExecute(TObject*) {
+  SaveDlg->SetDefaultExt(kTextExt + 1);
+  SaveDlg->SetFilter(LangText8(55) + " (*.txt)|*.txt");
+  SaveDlg->SetFilterIndex(1);
+  SaveDlg->SetFileName("");
+  if (!SaveDlg->Execute())
+    return;
+  const std::string name = SavedName(kTextExt);
+  std::string text;
+  if (termHistory->LineCount() > 0)
+    text = termHistory->GetTextRange(
+        TPoint(0, 0), TPoint(termHistory->MaxLineLength() - 1, termHistory->LineCount() - 1));
+  std::ofstream file(name, std::ios::binary | std::ios::trunc);
+  file.write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
+void TMainForm::HistoryPasteActionExecute(TObject*) {
+  if (!IsClipboardFormatAvailable(CF_TEXT))
+    return;
+  PasteText(Clipboard()->AsText());
+}
+
+void TMainForm::HistoryPasteActionUpdate(TObject*) {
+  HistoryPasteAction->SetEnabled(ComPort->Active() && IsClipboardFormatAvailable(CF_TEXT));
+}
+
+void TMainForm::PasteText(const std::string& text) {
+  TDisabledWindow disabled(this);
+  for (const std::string& line : SplitLines(text)) {
+    SendPastedLine(line);
+    WaitLine(GetTicks());
+    if (!PasteGoesOn())
+      return;
+  }
+}
+
+bool TMainForm::PasteGoesOn() const {
+  return ComPort->Active() && !Application()->Terminated();
+}
+
+void TMainForm::SendPastedLine(const std::string& line) {
+  for (char c : line) {
+    if (!WaitForRoom(1))
+      return;
+    termHistoryKeyPress(termHistory, c);
+  }
+  char cr = '\r';
+  if (WaitForRoom(static_cast<int>(TerminatorBytes(settings_->Terminator()).size())))
+    termHistoryKeyPress(termHistory, cr);
+}
+
+bool TMainForm::WaitForRoom(int bytes) {
+  const DWORD start = GetTicks();
+  while (PasteGoesOn() && ComPort->OutBufFree() < bytes) {
+    // Out of time: the write goes ahead and reports the full ring.
+    if (TicksSince(start) >= kPasteRoomTimeoutMs)
+      return true;
+    Application()->ProcessMessages();
+    Sleep(10);
+  }
+  return PasteGoesOn();
+}
+
+void TMainForm::WaitLine(DWORD start) {
+  while (TicksSince(start) < kPasteLineMs && !Application()->Terminated()) {
+    Application()->ProcessMessages();
+    Sleep(10);
+  }
+}
+
+// ---- Other commands --------------------------------------------------------------------
+
+void TMainForm::OptASCIIActionExecute(TObject*) {}
+
+void TMainForm::OptASCIIActionUpdate(TObject*) {
+  OptASCIIAction->SetEnabled(ComPort->Active());
+}
+
+void TMainForm::PasswdModeActionExecute(TObject*) {
+  passwordMode_ = !passwordMode_;
+  tbPasswdMode->SetDown(passwordMode_);
+}
+
+void TMainForm::HelpAboutActionExecute(TObject*) {
+  ShowAboutBox();
+}
+
+void TMainForm::FileExitActionExecute(TObject*) {
+  Close();
+}
+
+// ---- Messages from outside -------------------------------------------------------------
+
+void TMainForm::Dispatch(TMessage& message) {
+  switch (message.Msg) {
+    case WM_DROPFILES:
+      WMDropFiles(message);
+      break;
+    case WM_ACTIVATE_INSTANCE:
+      WMRestoreInstance(message);
+      break;
+    default:
+      TForm::Dispatch(message);
+  }
+}
+
+void TMainForm::WMDropFiles(TMessage& message) {
+  const auto drop = reinterpret_cast<HDROP>(message.WParam);
+  TDropFinisher finisher(drop);
+  message.Result = 0;
+  if (DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0) < 1)
+    return;
+  const UINT length = DragQueryFileA(drop, 0, nullptr, 0);
+  std::string name(length + 1, '\0');
+  DragQueryFileA(drop, 0, &name[0], length + 1);
+  name.resize(length);
+  if (FileExists(name) && HasExtension(name, kSettingsExt) && !ComPort->Active())
+    LoadSettingsFile(name);
+}
+
+void TMainForm::WMRestoreInstance(TMessage& message) {
+  message.Result = 1;
+  if (WindowState() == wsMinimized)
+    SetWindowState(wsNormal);
+  SetForegroundWindow(Handle());
+  BringWindowToTop(Handle());
+}

@@ -1,0 +1,167 @@
+// The terminal program's main window: one serial port and one terminal view.
+// Bytes from the port show in the device colour; keys typed into the view go
+// to the port, Enter as the configured terminator, echoed in the user colour
+// when local echo is on. Around that: the actions with their menus and tool
+// bar, the status bar, the language menu, the settings files, the terminal
+// text commands, and the two messages from outside (dropped files and the
+// wake-up of a second instance).
+#pragma once
+
+#include "ActnList.h"
+#include "AppEvnts.h"
+#include "ComCtrls.h"
+#include "Dialogs.h"
+#include "ExtCtrls.h"
+#include "Forms.h"
+#include "ImgList.h"
+#include "Menus.h"
+#include "StdCtrls.h"
+#include "Threads.h"
+#include "VelComPort.h"
+#include "VelViewers.h"
+#include "uSettings.h"
+
+#include <cstdint>
+#include <string>
+
+// The text of a number in the main window's current language.
+std::wstring LangText(int text);
+
+// The single-instance guard's GUID; in-process tests use their own so that
+// they neither halt nor block the program's own guard.
+void SetInstanceGuid(const std::string& guid);
+
+// How long a paste waits for room in the port's outgoing ring before it
+// gives up and lets the write fail.
+constexpr DWORD kPasteRoomTimeoutMs = 5000;
+// The time each pasted line is given before the next one starts.
+constexpr DWORD kPasteLineMs = 500;
+
+class TMainForm : public TForm {
+  VEL_CLASS(TMainForm, TForm)
+  static void Publish(TPublisher<TMainForm>& p);
+
+ public:
+  explicit TMainForm(TComponent* owner);
+  ~TMainForm() override;
+
+  // Form data.
+  TToolBar* ToolBar1 = nullptr;
+  TToolButton* tbExit = nullptr;
+  TToolButton* tbConnect = nullptr;
+  TToolButton* tbSave = nullptr;
+  TToolButton* tbClear = nullptr;
+  TToolButton* tbCopy = nullptr;
+  TToolButton* tbPaste = nullptr;
+  TToolButton* tbASCII = nullptr;
+  TToolButton* tbPasswdMode = nullptr;
+  TToolButton* tbSettings = nullptr;
+  TPanel* pContainer = nullptr;
+  TLabel* lMode = nullptr;
+  TStatusBar* StatusBar1 = nullptr;
+  TActionList* ActionList1 = nullptr;
+  TAction* HistoryClearAction = nullptr;
+  TAction* HistorySaveAction = nullptr;
+  TAction* HistoryCopyAction = nullptr;
+  TAction* FileExitAction = nullptr;
+  TAction* HelpAboutAction = nullptr;
+  TAction* FileSettingsAction = nullptr;
+  TAction* OptASCIIAction = nullptr;
+  TAction* FileLoadAction = nullptr;
+  TAction* FileSaveAction = nullptr;
+  TAction* HistoryPasteAction = nullptr;
+  TAction* PasswdModeAction = nullptr;
+  TMainMenu* MainMenu1 = nullptr;
+  TMenuItem* mmFile = nullptr;
+  TMenuItem* mmHistory = nullptr;
+  TMenuItem* mmOptions = nullptr;
+  TMenuItem* miLanguage = nullptr;
+  TMenuItem* mmHelp = nullptr;
+  TPopupMenu* puHistory = nullptr;
+  TImageList* il16x16 = nullptr;
+  TImageList* il24x24 = nullptr;
+  TImageList* il24x24Gray = nullptr;
+  TApplicationEvents* ApplicationEvents1 = nullptr;
+  TOpenDialog* OpenDlg = nullptr;
+  TSaveDialog* SaveDlg = nullptr;
+
+  // Made at run time, owned by the form.
+  TVelComPort* ComPort = nullptr;
+  TVelTerminal* termHistory = nullptr;
+  TSettings* Settings() const { return settings_.get(); }
+
+  uint8_t LanguageId() const { return languageId_; }
+  bool PasswordMode() const { return passwordMode_; }
+  bool KeyConsumed() const { return keyConsumed_; }
+
+  // Published handlers.
+  void FormCreate(TObject* sender);
+  void FormClose(TObject* sender, TCloseAction& action);
+  void FormDestroy(TObject* sender);
+  void FormKeyDown(TObject* sender, WORD& key, TShiftState shift);
+  void FormKeyUp(TObject* sender, WORD& key, TShiftState shift);
+  void tbConnectClick(TObject* sender);
+  void termHistoryKeyPress(TObject* sender, char& key);
+  void ApplicationEvents1Activate(TObject* sender);
+  void FileExitActionExecute(TObject* sender);
+  void FileLoadActionExecute(TObject* sender);
+  void FileLoadActionUpdate(TObject* sender);
+  void FileSaveActionExecute(TObject* sender);
+  void FileSettingsActionExecute(TObject* sender);
+  void HistoryClearActionExecute(TObject* sender);
+  void HistoryCopyActionExecute(TObject* sender);
+  void HistoryActionUpdate(TObject* sender);
+  void HistoryPasteActionExecute(TObject* sender);
+  void HistoryPasteActionUpdate(TObject* sender);
+  void HistorySaveActionExecute(TObject* sender);
+  void OptASCIIActionExecute(TObject* sender);
+  void OptASCIIActionUpdate(TObject* sender);
+  void PasswdModeActionExecute(TObject* sender);
+  void HelpAboutActionExecute(TObject* sender);
+
+  void CreateRuntimeControls();
+  void ApplySettings(bool keepPortSettings);
+  void ShowTerminalView();
+  void OpenPort();
+  void ClosePort();
+  void PortDataReceived(TObject* sender, int count);
+  void UpdateCaptions();
+  void UpdateStatusBar();
+  void BuildLanguageMenu();
+  void LanguageItemClick(TObject* sender);
+  void LoadSettingsFile(const std::string& path);
+  // Sends clipboard-style text line by line (the paste action's body).
+  void PasteText(const std::string& text);
+
+ protected:
+  void CreateWnd() override;
+  void Dispatch(TMessage& message) override;
+
+ private:
+  void CheckSingleInstance();
+  void SetLanguageId(uint8_t language);
+  void SetAcceptFiles(bool accept);
+  void ShowConnectState();
+  void UpdateTitle();
+  void SetActionCaptions();
+  void WMDropFiles(TMessage& message);
+  void WMRestoreInstance(TMessage& message);
+  void LoadCommandLineFile();
+  bool HintsFromCaptions() const;
+  // Waits, pumping messages, until the ring has room for bytes; false when
+  // the port closed, the program is ending or the time ran out.
+  bool WaitForRoom(int bytes);
+  void WaitLine(DWORD start);
+  bool PasteGoesOn() const;
+  void SendPastedLine(const std::string& line);
+  // The file name the save dialog returned, with ext ("txt") made sure.
+  std::string SavedName(const std::string& ext) const;
+
+  TOwned<TSettings> settings_;
+  TOwned<TFont> textViewFont_;
+  TCriticalSection receiveLock_;
+  uint8_t languageId_ = 0;
+  bool keyConsumed_ = false;
+  bool passwordMode_ = false;
+  bool acceptFiles_ = false;
+};
