@@ -233,8 +233,10 @@ void TCustomLabel::Paint() {
 }
 
 void TCustomLabel::DoDrawText(TRect& rect, UINT flags) {
+  // The ellipsis drops DT_CALCRECT; a measuring call must still not draw.
+  const UINT measuring = flags & DT_CALCRECT;
   std::string text = Caption();
-  if ((flags & DT_CALCRECT) && (text.empty() || (showAccelChar_ && text == "&")))
+  if (measuring && (text.empty() || (showAccelChar_ && text == "&")))
     text += ' ';
   if (!showAccelChar_)
     flags |= DT_NOPREFIX;
@@ -264,7 +266,7 @@ void TCustomLabel::DoDrawText(TRect& rect, UINT flags) {
     if (!text.empty())
       text = shown;
   }
-  DrawCaption(text, rect, flags);
+  DrawCaption(text, rect, flags | measuring);
 }
 
 void TCustomLabel::DrawCaption(std::string text, TRect& rect, UINT flags) {
@@ -1032,6 +1034,9 @@ void TCustomComboBox::CreateParams(TCreateParams& params) {
 }
 
 void TCustomComboBox::CreateWnd() {
+  // The system combo box ignores the window name, so a text stored before the
+  // window existed is handed to its edit afterwards.
+  const std::string pendingText = saved_ || !IsEditStyle() ? std::string() : Text();
   TWinControl::CreateWnd();
   if (IsEditStyle())
     Perform(CB_LIMITTEXT, maxLength_);
@@ -1040,6 +1045,8 @@ void TCustomComboBox::CreateWnd() {
   Perform(CB_SETMINVISIBLE, dropDownCount_);
   SubclassChildren();
   RestoreSaved();
+  if (!pendingText.empty())
+    SetTextFromCode(pendingText);
 }
 
 void TCustomComboBox::SubclassChildren() {

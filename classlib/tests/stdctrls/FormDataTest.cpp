@@ -59,6 +59,8 @@ TEST(FormData, EveryStandardControlReadsItsProperties) {
   EXPECT_EQ(form->Fruit->ItemIndex(), 1);
   EXPECT_EQ(form->Fruit->Text(), "Banana");
   EXPECT_EQ(form->Beyond->ItemIndex(), -1);
+  // The text read before the items made the window reaches the edit.
+  EXPECT_EQ(form->Beyond->Text(), "typed");
   EXPECT_TRUE(form->Ok->Default());
   EXPECT_EQ(form->Ok->ModalResult(), mrOk);
   EXPECT_EQ(form->Grayed->State(), cbGrayed);
