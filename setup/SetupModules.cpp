@@ -1,12 +1,14 @@
 #include "SetupModules.h"
 
 #include "Startup.h"
+#include "UcStdCtrlsSetup.h"
 #include "WidgetModules.h"
 #include "frmProgress.h"
 #include "uLanguagesSetup.h"
 
 void RegisterSetupClasses() {
   RegisterClass(TBusyProgressBar::StaticClass());
+  RegisterUcStdCtrlsSetupClasses();
 }
 
 void RegisterSetupModules() {
