@@ -42,6 +42,144 @@ HKL CurrentKeyboardLayout();
 using TKeyboardLayoutSource = HKL (*)();
 void SetKeyboardLayoutSource(TKeyboardLayoutSource source);  // nullptr restores
 
+// ---- Menu items ---------------------------------------------------------------------------
+
+class TUcMenuItem;
+
+// The link of wide menu items: captions count as linked while they differ
+// only in "&" marks or letter case, hints while they are equal; both arrive
+// as wide text.
+class TUcMenuActionLink : public TMenuActionLink {
+  VEL_CLASS(TUcMenuActionLink, TMenuActionLink)
+ public:
+  // client must be a TUcMenuItem (EInvalidCast otherwise).
+  explicit TUcMenuActionLink(TObject* client);
+
+  bool IsCaptionLinked() override;
+  bool IsHintLinked() override;
+  void SetCaption(const std::string& value) override;
+  void SetHint(const std::string& value) override;
+
+ private:
+  TUcMenuItem* item_;
+};
+
+// A menu item with a wide Caption and Hint beside the 8-bit ones. A plain
+// native item gets the wide caption (and the wide shortcut text) written into
+// it after every change; an owner-drawn item is measured and drawn from the
+// wide texts.
+class TUcMenuItem : public TMenuItem {
+  VEL_CLASS(TUcMenuItem, TMenuItem)
+  static void Publish(TPublisher<TUcMenuItem>& p);
+
+ public:
+  using TMenuItem::TMenuItem;
+
+  // Hide the 8-bit pair, which stays reachable through TMenuItem. Reading
+  // first moves the wide hot-key marker to where the 8-bit caption has it.
+  std::wstring Caption();
+  void SetCaption(const std::wstring& value);
+  std::wstring Hint();
+  void SetHint(const std::wstring& value);
+
+  // The keyboard layout when the native text was last brought up to date.
+  HKL LayoutAtLastUpdate() const { return layoutAtLastUpdate_; }
+
+  void DefineProperties(TFiler& filer) override;
+  void AdvancedDrawItem(TCanvas* canvas, const TRect& rect, TOwnerDrawState state,
+                        bool topLevel) override;
+  void MeasureItem(TCanvas* canvas, int& width, int& height) override;
+  void MenuChanged(bool rebuild) override;
+  // Shortcut texts follow a change of the keyboard layout here.
+  void InitiateAction() override;
+  const TMetaClass* GetActionLinkClass() const override;
+  void ActionChange(TObject* sender, bool checkDefaults) override;
+
+ protected:
+  void Loaded() override;
+
+ private:
+  friend void RefreshNativeItemText(TUcMenuItem* item, TMenu* menu);
+  class TMutedScope;
+
+  void SyncCaption();
+  // Changes the texts without any menu change (owner drawing).
+  void SetTextsMuted(const std::wstring& caption, TShortCut shortCut);
+  // Places and draws the wide caption and shortcut text the way the class
+  // library lays out its own.
+  void LayOutWideMenuItem(TCanvas* canvas, TRect rect, TOwnerDrawState state, bool topLevel,
+                          bool rightToLeft);
+  void DrawWideMenuText(TCanvas* canvas, std::wstring text, TRect& rect, bool selected, UINT flags);
+  int MeasureWideMenuText(TCanvas* canvas, const std::wstring& text);
+  UINT MenuAlignmentFlag() const;
+  bool RightToLeft() const;
+
+  bool menuChangeMuted_ = false;
+  std::wstring wideCaption_;
+  std::wstring wideHint_;
+  HKL layoutAtLastUpdate_ = nullptr;
+};
+
+// The wide Hint of a TUcMenuItem, the converted 8-bit one of any other item.
+std::wstring WideMenuItemHint(TMenuItem* item);
+// Brings the native text of item (a plain string entry of menu) up to date:
+// the wide caption and, for a command item, TAB and the wide shortcut text.
+// Bitmap, owner-drawn and separator entries are left alone.
+void RefreshNativeItemText(TUcMenuItem* item, TMenu* menu);
+// The same for every TUcMenuItem of the tree, the sub-items first.
+void UpdateMenuItemStrings(TMenuItem* item, TMenu* menu);
+// Right-to-left systems only: the first visible top item again.
+void FixFirstVisibleItem(TMenu* menu);
+
+// ---- Menus --------------------------------------------------------------------------------
+
+class TUcMainMenu : public TMainMenu {
+  VEL_CLASS(TUcMainMenu, TMainMenu)
+ public:
+  using TMainMenu::TMainMenu;
+  void MenuChanged(TObject* sender, TMenuItem* source, bool rebuild) override;
+
+ protected:
+  TMenuItem* CreateMenuItem() override;
+};
+
+// Lives in WidePopupList, whose window receives its messages.
+class TUcPopupMenu : public TPopupMenu {
+  VEL_CLASS(TUcPopupMenu, TPopupMenu)
+ public:
+  explicit TUcPopupMenu(TComponent* owner);
+  void BeforeDestruction() override;
+
+  void MenuChanged(TObject* sender, TMenuItem* source, bool rebuild) override;
+  // Makes WidePopupList current for the popup, the class library's list
+  // current again afterwards, also when something raises.
+  void Popup(int x, int y) override;
+
+ protected:
+  TMenuItem* CreateMenuItem() override;
+};
+
+// The list of the wide popup menus. Its window puts the long wide hint of a
+// hovered item into the wide application object.
+class TUcPopupList : public TPopupList {
+  VEL_CLASS(TUcPopupList, TPopupList)
+ public:
+  // The class library's own list, saved when this one was made.
+  TPopupList* PreviousPopupList() const { return previousPopupList_; }
+  void SetPreviousPopupList(TPopupList* list) { previousPopupList_ = list; }
+
+ protected:
+  void WndProc(TMessage& message) override;
+
+ private:
+  void MenuSelect(TMessage& message);
+
+  TPopupList* previousPopupList_ = nullptr;
+};
+
+// Between the module's start and stop; null outside.
+TUcPopupList* WidePopupList();
+
 // ---- Module ---------------------------------------------------------------------------------
 
 // The module's start and stop steps (WidgetModules): the popup list, and the
