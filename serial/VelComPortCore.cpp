@@ -192,8 +192,10 @@ void TVelComPortEventThread::CollectWait() {
   }
   const bool stillPending = GetLastError() == ERROR_IO_INCOMPLETE;
   ResetEvent(wait_->Event);
-  if (!stillPending)
-    state_ = TWaitState::BackingOff;
+  if (stillPending)
+    return;
+  state_ = remasking_ ? TWaitState::Armed : TWaitState::BackingOff;
+  remasking_ = false;
 }
 
 // A wait that completed at once with nothing but EV_RXCHAR and no new bytes
@@ -233,19 +235,21 @@ void TVelComPortEventThread::CheckInput() {
     RememberInput();
     NotifyCore(ceNeedReadData, stat.cbInQue);
     core_.GetComStat(stat);
-    restore = restore || stat.cbInQue == 0;
+    restore = restore || stat.cbInQue == 0 || InputArrived();
   }
   if (restore && waitMask_ != kEventMask)
     SetInputMasked(false);
 }
 
-// A pending wait ends (with an empty mask) when the mask changes under it.
+// A new mask takes effect with the next wait. A pending wait is cancelled
+// (not every driver ends it when the mask changes); its end re-arms at once.
 void TVelComPortEventThread::SetInputMasked(bool masked) {
   waitMask_ = masked ? kEventMask & ~EV_RXCHAR : kEventMask;
   if (state_ != TWaitState::Pending)
     return;
   remasking_ = true;
   ApplyWaitMask();
+  CancelIo(handle_);
 }
 
 // Every byte the driver ever queued, as far as this thread can tell: the

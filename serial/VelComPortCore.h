@@ -105,7 +105,7 @@ class TVelComPortEventThread : public TVelComPortCoreThread {
   // check finds the queue empty or growing.
   DWORD waitMask_;
   DWORD armedMask_;
-  // A mask change ended the pending wait: its empty report is no stop.
+  // Our mask change ended the pending wait: its end is no failure.
   bool remasking_ = false;
   // Bytes read and queued, as counted at the last notice about input.
   DWORD noticedTotal_ = 0;
