@@ -2,6 +2,7 @@
 
 #include "Forms.h"
 #include "SetupEnvironment.h"
+#include "System.h"
 #include "UcSysUtils.h"
 
 #include <gtest/gtest.h>
@@ -206,6 +207,33 @@ TEST_F(WideControlsTest, TheAcceleratorFocusesTheFocusControl) {
   form_->edCentred->SetFocus();
   EXPECT_EQ(0, form_->Perform(CM_DIALOGCHAR, 0x041F, 0));
   EXPECT_TRUE(form_->edCentred->Focused());
+}
+
+// The 8-bit family, forced on Wine's NT family: an 8-bit window whose
+// selection counts bytes, and on far-east systems the late read-only state.
+TEST_F(WideControlsTest, EightBitFamilyPaths) {
+  const bool farEast = SysLocale().FarEast;
+  SetPlatformFlags(false, true);
+  SysLocale().FarEast = true;
+  TUcEdit* edit = Create<TUcEdit>(form_.get());
+  edit->SetReadOnly(true);
+  edit->SetText(L"abcdef");
+  edit->SetParent(form_.get());
+  const HWND window = edit->Handle();
+  SysLocale().FarEast = farEast;
+  const bool unicodeWindow = IsWindowUnicode(window);
+  const DWORD style = static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));
+  edit->SetSelStart(1);
+  edit->SetSelLength(3);
+  const std::wstring selected = edit->SelText();
+  edit->SetPasswordChar(L'\u25CF');
+  const LRESULT shown = SendMessageA(window, EM_GETPASSWORDCHAR, 0, 0);
+  InitPlatformFlags();
+
+  EXPECT_FALSE(unicodeWindow);
+  EXPECT_TRUE(style & ES_READONLY) << "set once the window exists";
+  EXPECT_EQ(L"bcd", selected);
+  EXPECT_EQ('*', shown);
 }
 
 // ---- The 8-bit family's conversions ----------------------------------------------------------
