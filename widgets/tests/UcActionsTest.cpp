@@ -3,6 +3,7 @@
 #include "Reader.h"
 #include "UcActnList.h"
 #include "UcControls.h"
+#include "UcMenus.h"
 #include "WidgetEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -88,12 +89,26 @@ class WideActionTest : public testing::Test {
     label_->SetParent(form_.get());
     button_ = Create<TActionTestButton>(form_.get());
     button_->SetParent(form_.get());
+    menu_ = Create<TUcMainMenu>(form_.get());
+    TUcMenuItem* top = Create<TUcMenuItem>(form_.get());
+    top->SetCaption(L"Top");
+    menu_->Items()->Add(top);
+    item_ = Create<TUcMenuItem>(form_.get());
+    top->Add(item_);
+    form_->SetMenu(menu_);
     button_->HandleNeeded();
+  }
+
+  std::wstring MenuText() {
+    wchar_t buffer[256] = {};
+    GetMenuStringW(item_->Parent()->Handle(), item_->Command(), buffer, 256, MF_BYCOMMAND);
+    return buffer;
   }
 
   void LinkBoth() {
     label_->SetAction(action_);
     button_->SetAction(action_);
+    item_->SetAction(action_);
     label_->Texts.clear();
     button_->Texts.clear();
     changes_.Count = 0;
@@ -104,6 +119,8 @@ class WideActionTest : public testing::Test {
   TUcAction* action_ = nullptr;
   TActionTestLabel* label_ = nullptr;
   TActionTestButton* button_ = nullptr;
+  TUcMainMenu* menu_ = nullptr;
+  TUcMenuItem* item_ = nullptr;
   TChangeCounter changes_;
 };
 
@@ -112,13 +129,17 @@ TEST_F(WideActionTest, WideTextsReachWindowlessAndWindowedClients) {
   LinkBoth();
   EXPECT_EQ(&TUcControlActionLink::StaticClass(), label_->ActionLink()->ClassType());
   EXPECT_EQ(&TUcButtonActionLink::StaticClass(), button_->ActionLink()->ClassType());
+  EXPECT_EQ(&TUcMenuActionLink::StaticClass(), item_->ActionLink()->ClassType());
   action_->SetCaption(kBeetle);
   action_->SetHint(kHint);
   EXPECT_EQ(kBeetle, action_->Caption());
   EXPECT_EQ(kBeetle, GetWideControlText(label_));
   EXPECT_EQ(kBeetle, WindowText(button_->Handle()));
+  EXPECT_EQ(kBeetle, item_->Caption());
+  EXPECT_EQ(kBeetle, MenuText());
   EXPECT_EQ(kHint, GetWideControlHint(label_));
   EXPECT_EQ(kHint, GetWideControlHint(button_));
+  EXPECT_EQ(kHint, item_->Hint());
   EXPECT_EQ(std::vector<std::wstring>{kBeetle}, label_->Texts);
   EXPECT_EQ(std::vector<std::wstring>{kBeetle}, button_->Texts);
   EXPECT_EQ(2, changes_.Count);
@@ -129,9 +150,12 @@ TEST_F(WideActionTest, LinkingCopiesTheWideTexts) {
   action_->SetHint(kHint);
   label_->SetAction(action_);
   button_->SetAction(action_);
+  item_->SetAction(action_);
   EXPECT_EQ(kBeetle, GetWideControlText(label_));
   EXPECT_EQ(kBeetle, WindowText(button_->Handle()));
   EXPECT_EQ(kHint, GetWideControlHint(button_));
+  EXPECT_EQ(kBeetle, MenuText());
+  EXPECT_EQ(kHint, item_->Hint());
 }
 
 TEST_F(WideActionTest, UnchangedValueTellsNobody) {
@@ -157,6 +181,7 @@ TEST_F(WideActionTest, SameAnsiFormStillReachesEveryClient) {
   EXPECT_EQ(expected, button_->Texts);
   EXPECT_EQ(2, changes_.Count);
   EXPECT_EQ(kShcha, action_->Caption());
+  EXPECT_EQ(kShcha, MenuText());
 }
 
 // The new value is the 8-bit form itself: it survives the round trip, yet
@@ -171,6 +196,7 @@ TEST_F(WideActionTest, TextReplacedByItsOwn8BitFormStillReachesEveryClient) {
   action_->SetCaption(L"?");
   EXPECT_EQ((std::vector<std::wstring>{L"", L"?"}), label_->Texts);
   EXPECT_EQ(L"?", WindowText(button_->Handle()));
+  EXPECT_EQ(L"?", MenuText());
   EXPECT_EQ(2, changes_.Count);
   action_->SetHint(L"?");
   EXPECT_EQ(L"?", GetWideControlHint(label_));
@@ -203,6 +229,37 @@ TEST_F(WideActionTest, ClientWithItsOwnCaptionIsNoLongerCaptionLinked) {
   EXPECT_EQ(kShcha, WindowText(button_->Handle()));
   EXPECT_EQ(kHint, GetWideControlHint(label_));
   EXPECT_EQ(kHint, GetWideControlHint(button_));
+}
+
+TEST_F(WideActionTest, AMenuItemDifferingInMarksOrCaseStaysLinkedAButtonDoesNot) {
+  LinkBoth();
+  action_->SetCaption(L"\u0444\u0430\u0439\u043B");
+  item_->SetCaption(L"&\u0424\u0430\u0439\u043B");
+  SetWideControlText(button_, L"&\u0424\u0430\u0439\u043B");
+  action_->SetCaption(kBeetle);
+  EXPECT_EQ(kBeetle, MenuText());
+  EXPECT_EQ(L"&\u0424\u0430\u0439\u043B", WindowText(button_->Handle()));
+  // The menu item's hint must match exactly.
+  action_->SetHint(kZhe);
+  item_->SetHint(kShcha);
+  action_->SetHint(kHint);
+  EXPECT_EQ(kShcha, item_->Hint());
+}
+
+TEST_F(WideActionTest, MenuItemsTakeTheWideTextsWhenTheActionChanges) {
+  action_->SetCaption(kBeetle);
+  action_->SetHint(kHint);
+  item_->SetCaption(kZhe);
+  item_->ActionChange(action_, true);
+  EXPECT_EQ(kZhe, item_->Caption()) << "a caption of its own stays";
+  EXPECT_EQ(kHint, item_->Hint());
+  item_->ActionChange(action_, false);
+  EXPECT_EQ(kBeetle, MenuText());
+}
+
+TEST_F(WideActionTest, TheMenuLinkWantsAWideMenuItem) {
+  TOwned<TMenuItem> plain(Create<TMenuItem>(nullptr));
+  EXPECT_THROW(CreateActionLink(&TUcMenuActionLink::StaticClass(), plain.get()), EInvalidCast);
 }
 
 TEST_F(WideActionTest, CheckDefaultsKeepsOnlyACaptionOfTheControlsOwn) {
