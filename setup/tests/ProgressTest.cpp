@@ -163,6 +163,19 @@ TEST_F(ProgressTest, WithoutTheMarqueeATimerStepsTheBar) {
   EXPECT_FALSE(progress->Timer1->Enabled());
 }
 
+TEST_F(ProgressTest, ItOutlivesTheMainFormUntilShutDown) {
+  // The program's order: the loop ends, the main form goes, then the
+  // setup utility's module frees the progress window.
+  ProgressForm()->ShowInfo(L"x");
+  main_->Free();
+  main_ = nullptr;
+  EXPECT_EQ(nullptr, ProgressForm()->PopupParent());
+  ProgressForm()->HideProgress();
+  FreeProgressForm();
+  ProgressForm()->ShowInfo(L"y");
+  EXPECT_TRUE(IsWindowVisible(ProgressForm()->Handle()));
+}
+
 // Not a check: shows the progress window over its main form for VEL_HOLD_MS
 // milliseconds so that tools/screenshot can capture it (run with
 // --gtest_also_run_disabled_tests).
