@@ -11,6 +11,9 @@ namespace {
 
 const DWORD kEventMask = EV_RXCHAR | EV_CTS | EV_DSR | EV_RLSD | EV_ERR | EV_RING;
 const DWORD kInputCheckMs = 200;
+// While a handler reads what comes, the input is looked at this often: the
+// platform may notice new bytes under a pending wait only after 150 ms.
+const DWORD kStreamCheckMs = 10;
 const DWORD kThreadStartMs = 3000;
 const DWORD kPurgeAnswerMs = 2000;
 const DWORD kWriteRetryMs = 100;
@@ -146,7 +149,7 @@ void TVelComPortEventThread::WaitOnce() {
     objects[count++] = wait_->Event;
   objects[count++] = core_.outputFree_.Handle();
   // After a wait that completed at once the next one is armed without delay.
-  const DWORD timeout = state_ == TWaitState::Armed ? 0 : kInputCheckMs;
+  const DWORD timeout = state_ == TWaitState::Armed ? 0 : InputCheckMs();
   const DWORD result = WaitForMultipleObjects(count, objects, FALSE, timeout);
   if (state_ == TWaitState::BackingOff)
     state_ = TWaitState::Armed;
@@ -221,8 +224,9 @@ void TVelComPortEventThread::ProcessCommEvent(bool atOnce) {
     return;
   }
   if (mask & EV_RXCHAR)
-    RememberInput();
-  NotifyCore(ceLineEvent, mask);
+    NotifyInput(ceLineEvent, mask);
+  else
+    NotifyCore(ceLineEvent, mask);
 }
 
 // Bytes left unread are reported again. EV_RXCHAR comes back once the queue
@@ -232,8 +236,7 @@ void TVelComPortEventThread::CheckInput() {
   core_.GetComStat(stat);
   bool restore = stat.cbInQue == 0 || InputArrived();
   if (stat.cbInQue > 0) {
-    RememberInput();
-    NotifyCore(ceNeedReadData, stat.cbInQue);
+    NotifyInput(ceNeedReadData, stat.cbInQue);
     core_.GetComStat(stat);
     restore = restore || stat.cbInQue == 0 || InputArrived();
   }
@@ -267,6 +270,19 @@ bool TVelComPortEventThread::InputArrived() {
 
 void TVelComPortEventThread::RememberInput() {
   noticedTotal_ = InputTotal();
+}
+
+void TVelComPortEventThread::NotifyInput(TVelCoreEvent kind, DWORD data) {
+  RememberInput();
+  const DWORD readBefore = bytesRead_;
+  NotifyCore(kind, data);
+  if (bytesRead_ != readBefore)
+    lastReadTick_ = GetTickCount();
+}
+
+DWORD TVelComPortEventThread::InputCheckMs() const {
+  const bool streaming = lastReadTick_ != 0 && GetTickCount() - lastReadTick_ < kInputCheckMs;
+  return streaming ? kStreamCheckMs : kInputCheckMs;
 }
 
 // The record may be written until the cancelled wait completes; when the

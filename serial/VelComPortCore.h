@@ -95,6 +95,10 @@ class TVelComPortEventThread : public TVelComPortCoreThread {
   DWORD InputTotal();
   bool InputArrived();
   void RememberInput();
+  // A notice about input; a handler that reads on it keeps the input checks
+  // frequent for a while.
+  void NotifyInput(TVelCoreEvent kind, DWORD data);
+  DWORD InputCheckMs() const;
   void AbandonWait();
   void NotifyCore(TVelCoreEvent kind, DWORD data, const std::exception_ptr& error = nullptr);
 
@@ -110,6 +114,7 @@ class TVelComPortEventThread : public TVelComPortCoreThread {
   // Bytes read and queued, as counted at the last notice about input.
   DWORD noticedTotal_ = 0;
   std::atomic<DWORD> bytesRead_{0};
+  DWORD lastReadTick_ = 0;
   TEvent readEvent_{true, false};
   OVERLAPPED readOverlapped_{};
   const TVelCoreNotifyEvent notify_;
