@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -408,6 +410,40 @@ TEST(WidePopupListTest, PopupRestoresTheLibrarysListEvenWhenItRaises) {
   EXPECT_EQ(library, PopupList());
 }
 
+struct TClickLog {
+  int Clicks = 0;
+  std::vector<std::wstring> Hints;
+  void Click(TObject*) { ++Clicks; }
+  void Hint(TObject*) { Hints.push_back(WideApplication()->Hint()); }
+};
+
+void PostKey(HWND window, WORD key) {
+  PostMessageW(window, WM_KEYDOWN, key, 1);
+  PostMessageW(window, WM_KEYUP, key, 0xC0000001);
+}
+
+TEST(WidePopupListTest, ARealPopupRunsThroughTheWideList) {
+  TPopupList* library = PopupList();
+  TOwned<TUcPopupMenu> popup(Create<TUcPopupMenu>(nullptr));
+  auto* item = Create<TUcMenuItem>(popup.get());
+  item->SetCaption(kOpen);
+  item->SetHint(L"Short|" + kLongHint);
+  popup->Items()->Add(item);
+  TClickLog log;
+  item->OnClick = Method<&TClickLog::Click>(&log);
+  Application()->OnHint = Method<&TClickLog::Hint>(&log);
+  // Down selects the item, Enter chooses it; the command arrives afterwards.
+  PostKey(WidePopupList()->Window(), VK_DOWN);
+  PostKey(WidePopupList()->Window(), VK_RETURN);
+  popup->Popup(100, 100);
+  EXPECT_EQ(library, PopupList());
+  ASSERT_TRUE(classlib::PumpUntil([&] { return log.Clicks == 1; }, 2000));
+  Application()->OnHint = nullptr;
+  ASSERT_FALSE(log.Hints.empty());
+  EXPECT_EQ(kLongHint, log.Hints.front());
+  EXPECT_EQ(L"", log.Hints.back()) << "the closing menu clears it";
+}
+
 class WideMenuSelectTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -453,6 +489,59 @@ TEST_F(WideMenuSelectTest, UnknownOrClosingSelectionsClearTheHint) {
     EXPECT_EQ(L"", WideApplication()->Hint()) << std::hex << wParam << " " << lParam;
     EXPECT_EQ("", Application()->Hint());
   }
+}
+
+// ---- Screenshot ---------------------------------------------------------------------------
+
+void CALLBACK EndMenuTimer(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  EndMenu();
+}
+
+// Not a check: keeps a form with a wide main menu and an open wide popup menu
+// on the display for VEL_HOLD_MS milliseconds, so that tools/screenshot can
+// capture it (run with --gtest_also_run_disabled_tests).
+TEST(WideMenuScreenshot, DISABLED_ShowMenusForScreenshot) {
+  TOwned<TForm> form(CreateNew<TForm>(nullptr));
+  form->SetCaption("Wide menus");
+  form->SetClientWidth(420);
+  form->SetClientHeight(260);
+  form->SetPosition(poScreenCenter);
+  TImageList* images = Create<TImageList>(form.get());
+  for (TColor colour : {clRed, clGreen, clBlue}) {
+    TOwned<TBitmap> square = SolidBitmap(16, 16, colour);
+    images->AddMasked(square.get(), clWhite);
+  }
+  auto* menu = Create<TUcMainMenu>(form.get());
+  menu->SetImages(images);
+  auto* popup = Create<TUcPopupMenu>(form.get());
+  popup->SetImages(images);
+  auto add = [&](TMenuItem* parent, const std::wstring& caption, int image, TShortCut shortCut) {
+    auto* item = Create<TUcMenuItem>(form.get());
+    item->SetCaption(caption);
+    item->SetImageIndex(image);
+    item->SetShortCut(shortCut);
+    parent->Add(item);
+    return item;
+  };
+  TMenuItem* file = add(menu->Items(), L"&\u0424\u0430\u0439\u043B", -1, 0);
+  add(file, L"\u041E\u0442\u043A\u0440\u044B\u0442\u044C", 0, scCtrl | 'O');
+  add(menu->Items(), L"\u0395\u03C0\u03B5\u03BE\u03B5\u03C1\u03B3\u03B1\u03C3\u03AF\u03B1", -1, 0);
+  add(menu->Items(), L"\u8868\u793A(&V)", -1, 0);
+  add(popup->Items(), L"\u041A\u043E\u043F\u0438\u0440\u043E\u0432\u0430\u0442\u044C", 0,
+      scCtrl | 'C');
+  add(popup->Items(), L"\u0395\u03C0\u03B9\u03BA\u03CC\u03BB\u03BB\u03B7\u03C3\u03B7", 1,
+      scCtrl | 'V');
+  add(popup->Items(), L"-", -1, 0);
+  TMenuItem* disabled = add(popup->Items(), L"\u65E5\u672C\u8A9E \xD83D\xDE00", 2, VK_F5);
+  disabled->SetEnabled(false);
+  form->SetMenu(menu);
+  form->Show();
+  classlib::PumpFor(300);
+  const char* hold = std::getenv("VEL_HOLD_MS");
+  SetTimer(nullptr, 0, hold ? static_cast<UINT>(std::atoi(hold)) : 1000, &EndMenuTimer);
+  const TPoint at = form->ClientToScreen(TPoint(60, 40));
+  popup->Popup(at.x, at.y);
 }
 
 }  // namespace
