@@ -25,6 +25,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Set at the first call: a debugger is attached or the command line carries
 // the switch "debug" (after '-' or '/', any case). It enables the console
@@ -265,7 +266,11 @@ class TMainForm : public TForm, public ICommEngineHost {
 
  private:
   void CheckSingleInstance();
+  void CreateEngine();
+  void SetLanguage(uint8_t language);
   void FillPortList();
+  // Runs the Connect button's disconnect branch when the port is open.
+  void ClickDisconnect();
   void Disconnect();
   void Connect();
   void HideProgress();
@@ -295,4 +300,6 @@ class TMainForm : public TForm, public ICommEngineHost {
   DWORD lastSerialPoll_ = 0;
   std::array<std::string, kStateCount> stateTexts_;
   bool ownsInstance_ = false;
+  // Set while the form is destroyed: late engine events change nothing.
+  bool destroying_ = false;
 };
