@@ -3,6 +3,7 @@
 #include "Forms.h"
 #include "ImgList.h"
 #include "Reader.h"
+#include "System.h"
 #include "UcForms.h"
 #include "UcMenus.h"
 #include "WidgetEnvironment.h"
@@ -185,6 +186,22 @@ TEST_F(WideMenuTest, FormDataWithWideAndCompatibilityNamesLoads) {
   auto* open = dynamic_cast<TUcMenuItem*>(file->Items(0));
   ASSERT_NE(nullptr, open);
   EXPECT_EQ(L"\u0391pen\tCtrl+O", MenuText(file->Handle(), open->Command()));
+}
+
+TEST_F(WideMenuTest, RightToLeftSystemsRefreshTheFirstVisibleTopItem) {
+  TUcMenuItem* hidden = AddItem(L"hidden", menu_->Items());
+  menu_->Items()->Insert(0, hidden);
+  hidden->SetVisible(false);
+  const HMENU bar = menu_->Handle();
+  SetMenuText(bar, file_->Command(), L"stale");
+  const bool saved = SysLocale().MiddleEast;
+  SysLocale().MiddleEast = false;
+  FixFirstVisibleItem(menu_);
+  EXPECT_EQ(L"stale", MenuText(bar, file_->Command()));
+  SysLocale().MiddleEast = true;
+  FixFirstVisibleItem(menu_);
+  SysLocale().MiddleEast = saved;
+  EXPECT_EQ(kFile, MenuText(bar, file_->Command()));
 }
 
 // ---- Owner drawing --------------------------------------------------------------------------
@@ -442,6 +459,14 @@ TEST(WidePopupListTest, ARealPopupRunsThroughTheWideList) {
   ASSERT_FALSE(log.Hints.empty());
   EXPECT_EQ(kLongHint, log.Hints.front());
   EXPECT_EQ(L"", log.Hints.back()) << "the closing menu clears it";
+}
+
+TEST(WidePopupListTest, EnteringTheMenuLoopMakesTheLibrarysListCurrentAgain) {
+  TPopupList* library = PopupList();
+  SetPopupList(WidePopupList());
+  SendMessageW(WidePopupList()->Window(), WM_ENTERMENULOOP, TRUE, 0);
+  EXPECT_EQ(library, PopupList());
+  SetPopupList(library);
 }
 
 class WideMenuSelectTest : public testing::Test {
