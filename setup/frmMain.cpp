@@ -362,7 +362,7 @@ void TMainForm::FormCreate(TObject*) {
   settings_.reset(Create<TSettings>(AppDataFolder()));
   SetSettingsAccessor([this] { return settings_.get(); });
   SetCaption(Application()->Title());
-  SetWideControlText(pUpperContainer, AnsiToWide(Application()->Title()));
+  pUpperContainer->SetCaption(AnsiToWide(Application()->Title()));
   SetLanguage(settings_->Language());
   device_.reset(Create<TCOMDevice>());
   blinkCounter_ = 0;
@@ -425,7 +425,7 @@ void TMainForm::ApplyHeaderColours() {
     strip->SetColor(kHeaderColour);
     strip->Font()->SetColor(clBlack);
   }
-  for (TPanel* panel : {pClassCode, pMoisture, pAlarmRelayOn, pAlarmRelayOff})
+  for (TUcPanel* panel : {pClassCode, pMoisture, pAlarmRelayOn, pAlarmRelayOff})
     panel->SetColor(kDisplayColour);
 }
 
@@ -739,7 +739,7 @@ void TMainForm::ApplyLanguage() {
   for (int i = 0; i < kStateCount; ++i)
     stateTexts_[i] = WideToAnsi(GetLangText(txFirstState + i));
   SetCaption(WideToAnsi(GetLangText(txTitle)));
-  SetWideControlText(pUpperContainer, GetLangText(txTitle));
+  pUpperContainer->SetCaption(GetLangText(txTitle));
   ApplyCaptions();
   if (ConsolForm)
     ConsolForm->UpdateCaption();
@@ -884,8 +884,8 @@ void TMainForm::ClearFields() {
     else if (auto* edit = dynamic_cast<TUcAlignedEdit*>(component))
       edit->SetText(std::wstring());
   }
-  for (TPanel* panel : {pClassCode, pMoisture, pAlarmRelayOn, pAlarmRelayOff})
-    SetWideControlText(panel, std::wstring());
+  for (TUcPanel* panel : {pClassCode, pMoisture, pAlarmRelayOn, pAlarmRelayOff})
+    panel->SetCaption(std::wstring());
 }
 
 void TMainForm::ConfigureForDeviceType() {
@@ -1061,12 +1061,12 @@ void TMainForm::ShowMoisture() {
     text = BlankPhase(StrToIntDef(moisture, -1), device_->MoistureLimit, blinkCounter_)
                ? std::wstring()
                : AnsiToWide(moisture);
-  SetWideControlText(pMoisture, text);
+  pMoisture->SetCaption(text);
 }
 
 // Four channels need the small font to fit.
 void TMainForm::ShowClassCode(const std::wstring& text) {
-  SetWideControlText(pClassCode, text);
+  pClassCode->SetCaption(text);
   const int size = CountWideChar(text, L'/') > 2 ? 9 : pMoisture->Font()->Size();
   if (pClassCode->Font()->Size() != size)
     pClassCode->Font()->SetSize(size);
@@ -1081,12 +1081,8 @@ std::string TMainForm::StateText(const std::string& reply) const {
 }
 
 void TMainForm::UpdateStatusBar() {
-  TStatusPanels* panels = StatusBar->Panels();
-  if (engine_->IsConnected()) {
-    panels->Items(0)->SetText(WideToAnsi(GetLangText(txConnected)));
-    panels->Items(1)->SetText(StateText(device_->StateText));
-  } else {
-    panels->Items(0)->SetText(WideToAnsi(GetLangText(txNotConnected)));
-    panels->Items(1)->SetText(std::string());
-  }
+  TUcStatusPanels* panels = StatusBar->Panels();
+  const bool connected = engine_->IsConnected();
+  panels->Items(0)->SetText(GetLangText(connected ? txConnected : txNotConnected));
+  panels->Items(1)->SetText(connected ? AnsiToWide(StateText(device_->StateText)) : std::wstring());
 }

@@ -13,6 +13,8 @@
 #include "AppEvnts.h"
 #include "ComCtrls.h"
 #include "ExtCtrls.h"
+#include "UcComCtrls.h"
+#include "UcExtCtrls.h"
 #include "Forms.h"
 #include "UcActnList.h"
 #include "UcMenus.h"
@@ -59,11 +61,11 @@ class TMainForm : public TForm, public ICommEngineHost {
   static constexpr UINT kErrorMemoryMs = 5000;
 
   // ---- Form data ------------------------------------------------------------------------
-  TPanel* pUpperContainer = nullptr;
+  TUcPanel* pUpperContainer = nullptr;
   TImage* imgCompany = nullptr;
   TImage* imgProduct = nullptr;
 
-  TPanel* pCommunications = nullptr;
+  TUcPanel* pCommunications = nullptr;
   TUcStaticText* stCommunications = nullptr;
   TUcLabel* lPort = nullptr;
   TUcComboBox* cbPorts = nullptr;
@@ -71,7 +73,7 @@ class TMainForm : public TForm, public ICommEngineHost {
   TUcCheckBox* cbCommEcho = nullptr;
   TUcCheckBox* cbVerboseErrors = nullptr;
 
-  TPanel* pMeasConfig = nullptr;
+  TUcPanel* pMeasConfig = nullptr;
   TUcStaticText* stMeasConfig = nullptr;
   TUcLabel* lSTISensorUsed = nullptr;
   TUcCheckBox* cbSTISensorUsed = nullptr;
@@ -91,7 +93,7 @@ class TMainForm : public TForm, public ICommEngineHost {
   TUcAlignedEdit* edPwrOnHoldOffSec = nullptr;
   TUcLabel* lPwrOnHoldOffSec = nullptr;
 
-  TPanel* pDetectorInfo = nullptr;
+  TUcPanel* pDetectorInfo = nullptr;
   TUcStaticText* stDetectorInfo = nullptr;
   TUcLabel* lDetectorID = nullptr;
   TUcAlignedEdit* edDetectorID = nullptr;
@@ -114,7 +116,7 @@ class TMainForm : public TForm, public ICommEngineHost {
   TUcLabel* lCalDust = nullptr;
   TUcAlignedEdit* edCalDust = nullptr;
 
-  TPanel* pRelayOptions = nullptr;
+  TUcPanel* pRelayOptions = nullptr;
   TUcStaticText* stRelayOptions = nullptr;
   TUcLabel* lManuallyOpRelay = nullptr;
   TUcButton* btnRelayStateSet = nullptr;
@@ -125,21 +127,21 @@ class TMainForm : public TForm, public ICommEngineHost {
   TUcCheckBox* cbParticleLimits = nullptr;
   TUcCheckBox* cbMoistLimits = nullptr;
 
-  TPanel* pDisplayOptions = nullptr;
+  TUcPanel* pDisplayOptions = nullptr;
   TUcStaticText* stDisplayOptions = nullptr;
   TUcLabel* lOrientation = nullptr;
   TUcComboBox* cbOrientation = nullptr;
   TUcLabel* lBrightness = nullptr;
   TUcComboBox* cbBrightness = nullptr;
 
-  TPanel* pOutputOptions = nullptr;
+  TUcPanel* pOutputOptions = nullptr;
   TUcStaticText* stOutputOptions = nullptr;
   TUcLabel* lVoltageRange = nullptr;
   TUcComboBox* cbVoltageRange = nullptr;
   TUcButton* btnSAEJ1939Set = nullptr;
   TUcButton* btnSAEJ1939Clear = nullptr;
 
-  TPanel* pAlarmLimits = nullptr;
+  TUcPanel* pAlarmLimits = nullptr;
   TUcStaticText* stAlarmLimits = nullptr;
   TUcLabel* lParticleLimits = nullptr;
   TUcLabel* lPartLimits1 = nullptr;
@@ -154,19 +156,19 @@ class TMainForm : public TForm, public ICommEngineHost {
   TUcAlignedEdit* edMoistLimit = nullptr;
   TUcLabel* lMoistureLimitRH = nullptr;
 
-  TPanel* pResults = nullptr;
+  TUcPanel* pResults = nullptr;
   TUcStaticText* stResults = nullptr;
   TUcLabel* lClassCode = nullptr;
-  TPanel* pClassCode = nullptr;
+  TUcPanel* pClassCode = nullptr;
   TUcLabel* lMoisture = nullptr;
-  TPanel* pMoisture = nullptr;
+  TUcPanel* pMoisture = nullptr;
   TUcLabel* lRelayState = nullptr;
-  TPanel* pAlarmRelayOn = nullptr;
-  TPanel* pAlarmRelayOff = nullptr;
+  TUcPanel* pAlarmRelayOn = nullptr;
+  TUcPanel* pAlarmRelayOff = nullptr;
   TUcButton* btnStart = nullptr;
   TUcButton* btnStop = nullptr;
 
-  TStatusBar* StatusBar = nullptr;
+  TUcStatusBar* StatusBar = nullptr;
   TUcMainMenu* UcMainMenu1 = nullptr;
   TUcMenuItem* mmFile = nullptr;
   TUcMenuItem* miExit = nullptr;
