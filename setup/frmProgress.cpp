@@ -118,7 +118,7 @@ void TProgressForm::ShowInfo(const std::wstring& text) {
 }
 
 void TProgressForm::SetInfo(const std::wstring& text) {
-  lInfo->SetCaption(WideToAnsi(text));
+  lInfo->SetCaption(text);
   Application()->ProcessMessages();
 }
 

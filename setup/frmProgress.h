@@ -6,7 +6,7 @@
 #include "ComCtrls.h"
 #include "ExtCtrls.h"
 #include "Forms.h"
-#include "StdCtrls.h"
+#include "UcStdCtrls.h"
 
 #include <functional>
 #include <string>
@@ -48,7 +48,7 @@ class TProgressForm : public TForm {
 
   TPanel* pBackground = nullptr;
   TPanel* pInfo = nullptr;
-  TLabel* lInfo = nullptr;
+  TUcLabel* lInfo = nullptr;
   TBusyProgressBar* pProgress = nullptr;
   TTimer* Timer1 = nullptr;
 

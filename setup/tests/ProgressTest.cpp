@@ -81,10 +81,11 @@ TEST_F(ProgressTest, ShowInfoCentresOnTheMainFormAndShowsTheText) {
   EXPECT_EQ(100 + (501 - 296) / 2, r.left);
   EXPECT_EQ(120 + (301 - 67) / 2, r.top);
   EXPECT_EQ(main_->Handle(), GetWindow(progress->Handle(), GW_OWNER));
-  EXPECT_EQ("Searching device...", progress->lInfo->Caption());
+  EXPECT_EQ(L"Searching device...", progress->lInfo->Caption());
 
-  progress->SetInfo(L"Reading configuration...");
-  EXPECT_EQ("Reading configuration...", progress->lInfo->Caption());
+  // Texts of every language keep their characters.
+  progress->SetInfo(LookupLanguageText(7, 126));
+  EXPECT_EQ(LookupLanguageText(7, 126), progress->lInfo->Caption());
   // The info strip paints its own colour, not the themed parent's.
   classlib::PumpFor(100);
   HDC dc = GetDC(progress->pInfo->Handle());
