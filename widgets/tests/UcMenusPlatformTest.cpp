@@ -1,0 +1,189 @@
+// Wide menus and actions on an overridden platform: built twice, as the 9x
+// family (4.10) and as NT 5.0. The platform is overridden by a module that
+// starts before the layer's, since the class library's own start-up fills
+// the platform record afresh.
+#include "Forms.h"
+#include "ImgList.h"
+#include "LibraryEnvironment.h"
+#include "System.h"
+#include "UcActnList.h"
+#include "UcControls.h"
+#include "UcForms.h"
+#include "UcMenus.h"
+#include "UcSysUtils.h"
+#include "WidgetModules.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#if !defined(VEL_TEST_PLATFORM) || !defined(VEL_TEST_MAJOR) || !defined(VEL_TEST_MINOR)
+#error "VEL_TEST_PLATFORM, VEL_TEST_MAJOR and VEL_TEST_MINOR name the platform"
+#endif
+
+namespace {
+
+constexpr bool kNT = VEL_TEST_PLATFORM == VER_PLATFORM_WIN32_NT;
+
+void OverrideTestPlatform() {
+  TPlatformInfo info;
+  info.Win32Platform = VEL_TEST_PLATFORM;
+  info.Win32MajorVersion = VEL_TEST_MAJOR;
+  info.Win32MinorVersion = VEL_TEST_MINOR;
+  OverridePlatform(info);
+}
+
+class TPlatformEnvironment : public TLibraryEnvironment {
+ protected:
+  void BeforeStartup() override {
+    classlib::RegisterModule("TestPlatform", &OverrideTestPlatform, nullptr);
+    RegisterWidgetModules();
+  }
+};
+
+const auto* const environment = testing::AddGlobalTestEnvironment(new TPlatformEnvironment);
+
+const std::wstring kOpen = L"\u0424\u0430\u0439\u043B \u65E5";
+
+std::wstring MenuText(HMENU menu, UINT command) {
+  wchar_t buffer[256] = {};
+  GetMenuStringW(menu, command, buffer, 256, MF_BYCOMMAND);
+  return buffer;
+}
+
+TOwned<TBitmap> SolidBitmap(int width, int height, TColor colour) {
+  TOwned<TBitmap> bitmap(Create<TBitmap>());
+  bitmap->SetSize(width, height);
+  bitmap->Canvas()->Brush()->SetColor(colour);
+  bitmap->Canvas()->FillRect(TRect(0, 0, width, height));
+  return bitmap;
+}
+
+bool SamePixels(TBitmap* a, TBitmap* b) {
+  for (int y = 0; y < a->Height(); ++y) {
+    for (int x = 0; x < a->Width(); ++x) {
+      if (a->Canvas()->Pixels(x, y) != b->Canvas()->Pixels(x, y))
+        return false;
+    }
+  }
+  return true;
+}
+
+// A wide edit as the wide controls make one.
+class TLinkedEdit : public TEdit {
+  VEL_CLASS(TLinkedEdit, TEdit)
+ public:
+  using TEdit::TEdit;
+  void ActionChange(TObject* sender, bool checkDefaults) override {
+    WideActionChange(this, sender, checkDefaults);
+    TEdit::ActionChange(sender, checkDefaults);
+  }
+
+ protected:
+  const TMetaClass* GetActionLinkClass() const override {
+    return GetWideActionLinkClass(this, TEdit::GetActionLinkClass());
+  }
+  void CreateWindowHandle(const TCreateParams& params) override {
+    CreateUnicodeHandle(this, params, L"EDIT");
+  }
+};
+
+VEL_COMPONENT_IMPL(TLinkedEdit, TEdit)
+
+class MenuPlatformTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    form_.reset(CreateNew<TForm>(nullptr));
+    images_ = Create<TImageList>(form_.get());
+    TOwned<TBitmap> red = SolidBitmap(16, 16, clRed);
+    images_->AddMasked(red.get(), clWhite);
+  }
+
+  template <typename Item>
+  Item* Add(TMenuItem* parent) {
+    auto* item = Create<Item>(form_.get());
+    parent->Add(item);
+    return item;
+  }
+
+  TOwned<TBitmap> Draw(TMenu* menu, TMenuItem* item, UINT state, bool forced51 = false) {
+    TOwned<TBitmap> bitmap = SolidBitmap(160, 22, clFuchsia);
+    DRAWITEMSTRUCT draw{};
+    draw.CtlType = ODT_MENU;
+    draw.itemID = item->Command();
+    draw.itemState = state;
+    draw.hDC = bitmap->Canvas()->Handle();
+    draw.rcItem = TRect(0, 0, 160, 22);
+    if (forced51) {
+      const bool unicode = IsUnicodePlatform();
+      SetPlatformFlags(unicode, true);
+      EXPECT_TRUE(menu->DrawMenuItem(draw));
+      SetPlatformFlags(unicode, false);
+    } else {
+      EXPECT_TRUE(menu->DrawMenuItem(draw));
+    }
+    return bitmap;
+  }
+
+  TOwned<TForm> form_;
+  TImageList* images_ = nullptr;
+};
+
+TEST_F(MenuPlatformTest, ThePlatformFlagsFollowTheOverride) {
+  EXPECT_EQ(kNT, IsUnicodePlatform());
+  EXPECT_FALSE(IsPlatform51OrLater());
+  EXPECT_NE(nullptr, WidePopupList()) << "every platform has the wide popup list";
+}
+
+TEST_F(MenuPlatformTest, ShortcutTexts) {
+  for (TShortCut s : {TShortCut(scCtrl | 'S'), TShortCut(scShift | VK_F5), TShortCut(scAlt | '1')})
+    EXPECT_EQ(AnsiToWide(ShortCutToText(s)), ShortCutToWideText(s)) << s;
+}
+
+TEST_F(MenuPlatformTest, PlainMenusShowWideTextsOnNTOnly) {
+  auto* menu = Create<TUcPopupMenu>(form_.get());
+  auto* item = Add<TUcMenuItem>(menu->Items());
+  item->SetCaption(kOpen);
+  item->SetShortCut(scCtrl | 'O');
+  const std::wstring caption = kNT ? kOpen : AnsiToWide(WideToAnsi(kOpen));
+  EXPECT_EQ(caption + L"\tCtrl+O", MenuText(menu->Handle(), item->Command()));
+  EXPECT_EQ(kOpen, item->Caption()) << "the wide caption is kept on every platform";
+}
+
+TEST_F(MenuPlatformTest, OwnerDrawnItems) {
+  auto* menu = Create<TUcPopupMenu>(form_.get());
+  menu->SetImages(images_);
+  auto* wide = Add<TUcMenuItem>(menu->Items());
+  wide->SetCaption(kOpen);
+  TMenuItem* plain = Add<TMenuItem>(menu->Items());
+  plain->SetCaption(WideToAnsi(kOpen));
+  // 9x: the class library's own drawing of the 8-bit caption.
+  EXPECT_EQ(!kNT, SamePixels(Draw(menu, wide, 0).get(), Draw(menu, plain, 0).get()));
+}
+
+TEST_F(MenuPlatformTest, TopItemsUseTheOffsetsBelow51) {
+  if (!kNT)
+    GTEST_SKIP() << "base drawing";
+  auto* menu = Create<TUcMainMenu>(form_.get());
+  menu->SetImages(images_);
+  auto* item = Add<TUcMenuItem>(menu->Items());
+  item->SetCaption(L"\u2588\u2588");
+  EXPECT_FALSE(SamePixels(Draw(menu, item, 0).get(), Draw(menu, item, 0, true).get()));
+}
+
+TEST_F(MenuPlatformTest, ActionsReachAWideControl) {
+  auto* action = Create<TUcAction>(form_.get());
+  auto* edit = Create<TLinkedEdit>(form_.get());
+  edit->SetParent(form_.get());
+  edit->HandleNeeded();
+  EXPECT_EQ(kNT, IsWindowUnicode(edit->Handle()) != FALSE);
+  edit->SetAction(action);
+  EXPECT_EQ(&TUcWinControlActionLink::StaticClass(), edit->ActionLink()->ClassType());
+  action->SetCaption(L"Caf\u00E9");
+  EXPECT_EQ("Caf\xE9", edit->Text());
+  action->SetCaption(kOpen);
+  EXPECT_EQ(kOpen, action->Caption()) << "the wide caption is kept on every platform";
+  EXPECT_EQ(kNT ? kOpen : AnsiToWide(WideToAnsi(kOpen)), GetWideControlText(edit));
+}
+
+}  // namespace
