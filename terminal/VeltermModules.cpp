@@ -9,6 +9,7 @@
 #include "Menus.h"
 #include "StdCtrls.h"
 #include "Startup.h"
+#include "VelSafeSync.h"
 #include "WidgetModules.h"
 #include "frmAbout.h"
 #include "frmMain.h"
@@ -34,6 +35,7 @@ void InitTerminal() {
 }  // namespace
 
 void RegisterTerminalModules() {
+  RegisterVelSafeSync();
   RegisterWidgetModules();
   RegisterLanguages(TerminalLanguageSet, TerminalLocaleMap);
   classlib::RegisterModule("velterm", InitTerminal, nullptr);

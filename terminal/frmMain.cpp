@@ -33,6 +33,11 @@ std::string& InstanceGuid() {
   return guid;
 }
 
+std::string& SettingsFolder() {
+  static std::string folder;
+  return folder;
+}
+
 std::string LangText8(int text) {
   return WideToAnsi(LangText(text));
 }
@@ -121,6 +126,10 @@ void SetInstanceGuid(const std::string& guid) {
   InstanceGuid() = guid;
 }
 
+void SetSettingsFolder(const std::string& folder) {
+  SettingsFolder() = folder;
+}
+
 VEL_COMPONENT_IMPL(TMainForm, TForm)
 
 void TMainForm::Publish(TPublisher<TMainForm>& p) {
@@ -197,7 +206,8 @@ void TMainForm::FormCreate(TObject*) {
   CreateRuntimeControls();
   pContainer->SetParentBackground(false);
   pContainer->SetColor(kContainerColor);
-  settings_.reset(Create<TSettings>());
+  settings_.reset(SettingsFolder().empty() ? Create<TSettings>()
+                                           : Create<TSettings>(SettingsFolder()));
   LoadCommandLineFile();
   keyConsumed_ = false;
   termHistory->SetHeight(pContainer->ClientHeight() - termHistory->Top() - 4);

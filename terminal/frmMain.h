@@ -31,6 +31,10 @@ std::wstring LangText(int text);
 // they neither halt nor block the program's own guard.
 void SetInstanceGuid(const std::string& guid);
 
+// The folder that stands for the user's application-data folder (tests);
+// empty uses the user's own.
+void SetSettingsFolder(const std::string& folder);
+
 // How long a paste waits for room in the port's outgoing ring before it
 // gives up and lets the write fail.
 constexpr DWORD kPasteRoomTimeoutMs = 5000;

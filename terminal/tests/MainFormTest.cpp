@@ -1,0 +1,681 @@
+// The main form in this process, on a real window and a real pty: sending
+// and receiving, the port's failures, settings files through the dialogs,
+// paste, dropped files, the command line and the wake-up message.
+#include "frmMain.h"
+
+#include "Clipbrd.h"
+#include "FileUtils.h"
+#include "LambdaThread.h"
+#include "LibraryEnvironment.h"
+#include "PeerClient.h"
+#include "SysUtils.h"
+#include "System.h"
+#include "VeltermModules.h"
+#include "uToolbox.h"
+
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+class TTerminalEnvironment : public TLibraryEnvironment {
+ protected:
+  void BeforeStartup() override { RegisterTerminalModules(); }
+  // A guard of its own: this process neither halts as a second instance
+  // nor keeps the program's mutex from the process-level tests.
+  void AfterStartup() override {
+    SetInstanceGuid(Format("{velterm-test-%s}", IntToHex(GetCurrentProcessId(), 8)));
+  }
+};
+
+const auto* const environment = testing::AddGlobalTestEnvironment(new TTerminalEnvironment);
+
+std::string ReadAll(const std::string& name) {
+  std::ifstream f(name, std::ios::binary);
+  std::stringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+void WriteAll(const std::string& name, const std::string& content) {
+  std::ofstream(name, std::ios::binary) << content;
+}
+
+std::string NewFolder() {
+  char temp[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  static int counter = 0;
+  const std::string folder =
+      Format("%svelterm-main-%d-%d-%d\\", temp, static_cast<int>(GetCurrentProcessId()),
+             static_cast<int>(GetTickCount()), ++counter);
+  ForceDirectories(folder);
+  return folder;
+}
+
+std::string Settings(int port, const std::string& extra = "") {
+  return Format("[COM]\r\nPort=%d\r\n", port) + extra;
+}
+
+// A message box seam that records instead of showing.
+struct TBoxRecorder {
+  std::vector<std::string> texts;
+  std::vector<std::string> captions;
+  TBoxRecorder() {
+    SetMessageBoxFunc([this](HWND, const std::string& text, const std::string& caption, UINT) {
+      texts.push_back(text);
+      captions.push_back(caption);
+      return IDOK;
+    });
+  }
+  ~TBoxRecorder() { SetMessageBoxFunc(nullptr); }
+};
+
+HGLOBAL MakeDrop(const std::vector<std::string>& files) {
+  size_t size = sizeof(DROPFILES) + 1;
+  for (const std::string& f : files)
+    size += f.size() + 1;
+  HGLOBAL drop = GlobalAlloc(GHND, size);
+  auto* header = static_cast<DROPFILES*>(GlobalLock(drop));
+  header->pFiles = sizeof(DROPFILES);
+  header->fWide = FALSE;
+  char* p = reinterpret_cast<char*>(header) + sizeof(DROPFILES);
+  for (const std::string& f : files) {
+    std::memcpy(p, f.c_str(), f.size() + 1);
+    p += f.size() + 1;
+  }
+  GlobalUnlock(drop);
+  return drop;
+}
+
+class MainFormTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = NewFolder();
+    SetSettingsFolder(folder_);
+    OverrideCommandLine("velterm.exe");
+  }
+
+  void TearDown() override {
+    form_.reset();
+    SetDialogExecutor(dkOpen, nullptr);
+    SetDialogExecutor(dkSave, nullptr);
+    SetDebugSink(nullptr);
+    OverrideCommandLine("");
+  }
+
+  // The form on screen, its settings pointing at the peer.
+  TMainForm* MakeForm(int port) {
+    form_.reset(Create<TMainForm>(nullptr));
+    form_->Settings()->SetPort(port);
+    form_->ApplySettings(false);
+    form_->Show();
+    classlib::PumpFor(100);
+    return form_.get();
+  }
+
+  void Connect() {
+    form_->tbConnectClick(form_->tbConnect);
+    ASSERT_TRUE(form_->ComPort->Active());
+  }
+
+  void Type(char c) { form_->termHistoryKeyPress(form_->termHistory, c); }
+
+  TVelTerminalBuffer* Buffer() const { return form_->termHistory->Buffer(); }
+  std::string WriteRowText() const { return Buffer()->RowText(Buffer()->WriteRow()); }
+
+  bool AcceptsFiles() const {
+    return (GetWindowLongA(form_->Handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0;
+  }
+
+  std::string folder_;
+  TOwned<TMainForm> form_;
+};
+
+// ---- Sending and receiving --------------------------------------------------------------
+
+TEST_F(MainFormTest, EnterSendsTheTerminatorOfEveryValue) {
+  TPeerPort peer(10, 256);
+  MakeForm(peer.Number());
+  Connect();
+  const std::string expected[] = {"", "\n", "\r", "\r\n", "\n\r", ""};
+  for (int t = 0; t < 6; ++t) {
+    form_->Settings()->SetTerminator(static_cast<uint8_t>(t));
+    Type('x');
+    Type('\r');
+    EXPECT_EQ("x" + expected[t], peer.Receive(1 + expected[t].size(), 2000)) << "terminator " << t;
+    EXPECT_EQ("", peer.Receive(1, 150)) << "terminator " << t;
+  }
+}
+
+TEST_F(MainFormTest, EchoAndDeviceBytesCarryTheirColourIndices) {
+  TPeerPort peer(10, 256);
+  MakeForm(peer.Number());
+  Connect();
+  Type('a');
+  EXPECT_EQ("a", peer.Receive(1, 2000));
+  peer.Send("b");
+  ASSERT_TRUE(classlib::PumpUntil([&] { return WriteRowText() == "ab"; }, 3000)) << WriteRowText();
+  const int row = Buffer()->WriteRow();
+  EXPECT_EQ(0x02, Buffer()->CellAttr(row, 0));
+  EXPECT_EQ(0x01, Buffer()->CellAttr(row, 1));
+
+  // Password mode masks the echo only.
+  form_->PasswdModeAction->Execute();
+  EXPECT_TRUE(form_->PasswordMode());
+  EXPECT_TRUE(form_->tbPasswdMode->Down());
+  Type('s');
+  EXPECT_EQ("s", peer.Receive(1, 2000));
+  EXPECT_EQ("ab*", WriteRowText());
+
+  // Without local echo nothing is written, but the byte still goes.
+  form_->Settings()->SetLocalEcho(false);
+  Type('q');
+  EXPECT_EQ("q", peer.Receive(1, 2000));
+  EXPECT_EQ("ab*", WriteRowText());
+}
+
+TEST_F(MainFormTest, ControlShiftLetterSendsItsCodeOnce) {
+  TPeerPort peer(10, 256);
+  MakeForm(peer.Number());
+  Connect();
+  SetForegroundWindow(form_->Handle());
+  form_->termHistory->SetFocus();
+  ASSERT_TRUE(classlib::PumpUntil([&] { return GetFocus() == form_->termHistory->Handle(); }));
+  std::vector<INPUT> inputs;
+  for (WORD key : {WORD(VK_CONTROL), WORD(VK_SHIFT), WORD(0x43)}) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = key;
+    inputs.push_back(in);
+  }
+  for (WORD key : {WORD(0x43), WORD(VK_SHIFT), WORD(VK_CONTROL)}) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = key;
+    in.ki.dwFlags = KEYEVENTF_KEYUP;
+    inputs.push_back(in);
+  }
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+  std::string got;
+  classlib::PumpUntil(
+      [&] {
+        got += peer.Receive(4, 20);
+        return !got.empty();
+      },
+      3000);
+  classlib::PumpFor(300);
+  got += peer.Receive(4, 100);
+  EXPECT_EQ("\x03", got);
+  EXPECT_FALSE(form_->KeyConsumed());
+}
+
+TEST_F(MainFormTest, ControlCodesAndTypedKeysAreDroppedWhileDisconnected) {
+  TPeerPort peer(10, 256);
+  MakeForm(peer.Number());
+  WORD key = 'C';
+  form_->FormKeyDown(form_->termHistory, key, TShiftState{ssCtrl, ssShift});
+  EXPECT_EQ('C', key);
+  EXPECT_FALSE(form_->KeyConsumed());
+  char typed = 'a';
+  form_->termHistoryKeyPress(form_->termHistory, typed);
+  EXPECT_EQ(0, typed);
+  EXPECT_EQ("", WriteRowText());
+}
+
+TEST_F(MainFormTest, AFailingReadWritesOneDebuggerLinePerByteAndShowsTheRest) {
+  TPeerPort peer(10, 256);
+  MakeForm(peer.Number());
+  Connect();
+  std::vector<std::string> lines;
+  SetDebugSink([&](const std::string& line) { lines.push_back(line); });
+  form_->ComPort->OnDataRecived = TVelCPTDataReceivedEvent();
+  peer.Send("abc");
+  ASSERT_TRUE(classlib::PumpUntil([&] { return form_->ComPort->InBufUsed() == 3; }, 3000));
+  form_->PortDataReceived(form_->ComPort, 5);
+  EXPECT_EQ("abc", WriteRowText());
+  ASSERT_EQ(2u, lines.size());
+  for (const std::string& line : lines) {
+    EXPECT_NE(std::string::npos, line.find(": unexpected av (")) << line;
+    EXPECT_NE(std::string::npos, line.find("Read data error")) << line;
+    EXPECT_NE(std::string::npos, line.find(") while reading from port")) << line;
+  }
+  // A zero count neither reads nor fails.
+  form_->PortDataReceived(form_->ComPort, 0);
+  EXPECT_EQ(2u, lines.size());
+}
+
+TEST_F(MainFormTest, ReconnectingKeepsTheTerminalAndTogglesDropsAndCaption) {
+  TPeerPort peer(10, 256);
+  MakeForm(peer.Number());
+  EXPECT_TRUE(AcceptsFiles());
+  Connect();
+  EXPECT_FALSE(AcceptsFiles());
+  EXPECT_EQ("Disconnect", form_->tbConnect->Caption());
+  EXPECT_EQ(0, form_->tbConnect->ImageIndex());
+  EXPECT_EQ("Connected", form_->StatusBar1->Panels()->Items(1)->Text());
+  peer.Send("kept");
+  ASSERT_TRUE(classlib::PumpUntil([&] { return WriteRowText() == "kept"; }, 3000));
+  form_->tbConnectClick(form_->tbConnect);
+  EXPECT_FALSE(form_->ComPort->Active());
+  EXPECT_TRUE(AcceptsFiles());
+  EXPECT_EQ("Connect", form_->tbConnect->Caption());
+  EXPECT_EQ(1, form_->tbConnect->ImageIndex());
+  EXPECT_EQ("Disconnected", form_->StatusBar1->Panels()->Items(1)->Text());
+  Connect();
+  EXPECT_EQ("kept", WriteRowText());
+}
+
+// ---- Ports that do not open -------------------------------------------------------------
+
+TEST_F(MainFormTest, AMissingPortShowsTheBoxAndStaysDisconnected) {
+  TPeerPort absent(10, 256, TPeerDevice::Absent);
+  MakeForm(absent.Number());
+  TBoxRecorder boxes;
+  form_->tbConnectClick(form_->tbConnect);
+  ASSERT_EQ(1u, boxes.texts.size());
+  EXPECT_EQ("Cannot Open COM" + IntToStr(absent.Number()), boxes.texts[0]);
+  EXPECT_EQ("Error", boxes.captions[0]);
+  EXPECT_FALSE(form_->ComPort->Active());
+  EXPECT_EQ("Connect", form_->tbConnect->Caption());
+  EXPECT_TRUE(AcceptsFiles());
+}
+
+TEST_F(MainFormTest, AFailureAfterOpeningClosesThePortBeforeTheBox) {
+  TPeerPort peer(10, 256);
+  MakeForm(peer.Number());
+  bool openWhenShown = true;
+  TBoxRecorder boxes;
+  SetMessageBoxFunc([&](HWND, const std::string& text, const std::string&, UINT) {
+    boxes.texts.push_back(text);
+    openWhenShown = form_->ComPort->Active();
+    return IDOK;
+  });
+  // Raised inside the open, once the port is already open.
+  struct TThrower {
+    void Open(TObject*) { throw Exception("purge refused"); }
+  } thrower;
+  form_->ComPort->OnPortOpen = Method<&TThrower::Open>(&thrower);
+  form_->tbConnectClick(form_->tbConnect);
+  ASSERT_EQ(1u, boxes.texts.size());
+  EXPECT_FALSE(openWhenShown);
+  EXPECT_FALSE(form_->ComPort->Active());
+  EXPECT_EQ("Connect", form_->tbConnect->Caption());
+  EXPECT_TRUE(AcceptsFiles());
+}
+
+TEST_F(MainFormTest, OutOfRangeFileValuesOpenWithTheDefaults) {
+  TPeerPort peer(10, 256);
+  MakeForm(peer.Number());
+  TSettings* s = form_->Settings();
+  s->SetDatabits(9);
+  s->SetParity(7);
+  s->SetStopbits(5);
+  s->SetFlowControl(200);
+  Connect();
+  const TPeerTermios t = peer.Termios();
+  EXPECT_EQ(8, t.DataBits);
+  EXPECT_EQ('N', t.Parity);
+  EXPECT_EQ(1, t.StopBits);
+  EXPECT_FALSE(t.Ixon);
+  EXPECT_FALSE(t.Crtscts);
+  // The stored values stay as read, and the status bar says so.
+  EXPECT_EQ(9, s->Databits());
+  EXPECT_EQ(Format("COM%d: 9600,?,?,?", peer.Number()),
+            form_->StatusBar1->Panels()->Items(0)->Text());
+}
+
+TEST_F(MainFormTest, APortNumberPastSixteenBitsFailsWithTheFilesNumber) {
+  TPeerPort peer(10, 256);
+  // 65536 + n would be cut to the peer's own number n.
+  MakeForm(peer.Number());
+  form_->Settings()->SetPort(65536 + peer.Number());
+  TBoxRecorder boxes;
+  form_->tbConnectClick(form_->tbConnect);
+  ASSERT_EQ(1u, boxes.texts.size());
+  EXPECT_EQ("Cannot Open COM" + IntToStr(65536 + peer.Number()), boxes.texts[0]);
+  EXPECT_FALSE(form_->ComPort->Active());
+}
+
+TEST_F(MainFormTest, StatusBarShowsTheLineSettings) {
+  TPeerPort peer(10, 256);
+  MakeForm(peer.Number());
+  TSettings* s = form_->Settings();
+  s->SetPort(3);
+  s->SetBaud(19200);
+  s->SetDatabits(3);
+  s->SetParity(2);
+  s->SetStopbits(2);
+  s->SetLocalEcho(false);
+  form_->ApplySettings(true);
+  EXPECT_EQ("COM3: 19200,7,e,2", form_->StatusBar1->Panels()->Items(0)->Text());
+  EXPECT_EQ("Terminal-Mode", form_->StatusBar1->Panels()->Items(2)->Text());
+  EXPECT_EQ("Echo: Off", form_->StatusBar1->Panels()->Items(3)->Text());
+  EXPECT_EQ("", form_->StatusBar1->Panels()->Items(4)->Text());
+}
+
+// ---- Settings files ---------------------------------------------------------------------
+
+TEST_F(MainFormTest, SettingsSaveAndLoadRoundTripThroughTheDialogs) {
+  TPeerPort peer(10, 256);
+  MakeForm(peer.Number());
+  TSettings* s = form_->Settings();
+  s->SetBaud(38400);
+  s->SetDatabits(3);
+  s->SetParity(1);
+  s->SetStopbits(2);
+  s->SetFlowControl(2);
+  s->SetTerminator(4);
+  s->SetColorUser(0x123456);
+  s->SetColorDevice(0x654321);
+  s->SetLocalEcho(false);
+  std::string defaultExt;
+  SetDialogExecutor(dkSave, [&](TCommonDialog* d) {
+    auto* dialog = static_cast<TSaveDialog*>(d);
+    defaultExt = dialog->DefaultExt();
+    dialog->SetFileName(folder_ + "a.b");
+    return true;
+  });
+  form_->FileSaveAction->Execute();
+  EXPECT_EQ("vtcfg", defaultExt);
+  ASSERT_TRUE(FileExists(folder_ + "a.b.vtcfg"));
+  EXPECT_EQ("VelmorTerminal [a.b.vtcfg]", form_->Caption());
+
+  s->SetDefaults();
+  form_->termHistory->WriteString("old text");
+  form_->termHistory->FlushDisplay();
+  SetDialogExecutor(dkOpen, [&](TCommonDialog* d) {
+    static_cast<TOpenDialog*>(d)->SetFileName(folder_ + "a.b.vtcfg");
+    return true;
+  });
+  form_->FileLoadAction->Execute();
+  EXPECT_EQ(peer.Number(), s->Port());
+  EXPECT_EQ(38400, s->Baud());
+  EXPECT_EQ(3, s->Databits());
+  EXPECT_EQ(1, s->Parity());
+  EXPECT_EQ(2, s->Stopbits());
+  EXPECT_EQ(2, s->FlowControl());
+  EXPECT_EQ(4, s->Terminator());
+  EXPECT_EQ(0x123456u, s->ColorUser());
+  EXPECT_EQ(0x654321u, s->ColorDevice());
+  EXPECT_FALSE(s->LocalEcho());
+  EXPECT_EQ("", WriteRowText());
+  EXPECT_EQ("VelmorTerminal [a.b.vtcfg]", form_->Caption());
+  EXPECT_EQ(fwRtsCts, form_->ComPort->FlowControl());
+  TVelTRMColorTable table;
+  form_->termHistory->GetColorTable(table);
+  EXPECT_EQ(0x654321u, table[1]);
+  EXPECT_EQ(0x123456u, table[2]);
+}
+
+TEST_F(MainFormTest, SavingToAnUnwritablePathChangesNothing) {
+  TPeerPort peer(10, 256);
+  MakeForm(peer.Number());
+  const std::string defaultFile = form_->Settings()->DefaultFile();
+  ASSERT_FALSE(defaultFile.empty());
+  TBoxRecorder boxes;
+  SetDialogExecutor(dkSave, [&](TCommonDialog* d) {
+    static_cast<TSaveDialog*>(d)->SetFileName(folder_ + "no such folder\\x");
+    return true;
+  });
+  form_->FileSaveAction->Execute();
+  form_->HistorySaveAction->Execute();
+  EXPECT_TRUE(boxes.texts.empty());
+  EXPECT_EQ("VelmorTerminal", form_->Caption());
+  EXPECT_EQ(defaultFile, form_->Settings()->DefaultFile());
+}
+
+TEST_F(MainFormTest, HistoryIsSavedWithOneTextExtension) {
+  TPeerPort peer(10, 256);
+  MakeForm(peer.Number());
+  form_->termHistory->WriteString("first\r\nsecond");
+  form_->termHistory->FlushDisplay();
+  std::string name;
+  SetDialogExecutor(dkSave, [&](TCommonDialog* d) {
+    static_cast<TSaveDialog*>(d)->SetFileName(name);
+    return true;
+  });
+  name = folder_ + "log.";
+  form_->HistorySaveAction->Execute();
+  const std::string saved = ReadAll(folder_ + "log.txt");
+  EXPECT_EQ(0u, saved.find("first"));
+  EXPECT_NE(std::string::npos, saved.find("\r\nsecond"));
+  name = folder_ + "other.TXT";
+  form_->HistorySaveAction->Execute();
+  EXPECT_TRUE(FileExists(folder_ + "other.TXT"));
+  EXPECT_FALSE(FileExists(folder_ + "other.TXT.txt"));
+}
+
+// ---- Paste ------------------------------------------------------------------------------
+
+// What a timer saw while the paste ran its loop.
+struct TPasteWatch {
+  HWND window = nullptr;
+  TVelTerminalBuffer* buffer = nullptr;
+  bool everEnabled = false;
+  int ticks = 0;
+  int lastRow = -1;
+  std::vector<DWORD> rowChanges;
+};
+TPasteWatch* g_watch = nullptr;
+
+void CALLBACK WatchPaste(HWND, UINT, UINT_PTR, DWORD) {
+  ++g_watch->ticks;
+  g_watch->everEnabled |= IsWindowEnabled(g_watch->window) != FALSE;
+  const int row = g_watch->buffer->WriteRow();
+  if (row != g_watch->lastRow) {
+    g_watch->rowChanges.push_back(GetTickCount());
+    g_watch->lastRow = row;
+  }
+}
+
+TEST_F(MainFormTest, PasteSendsLineByLineWithTheWindowDisabled) {
+  TPeerPort peer(10, 256);
+  MakeForm(peer.Number());
+  Connect();
+  TPasteWatch watch;
+  watch.window = form_->Handle();
+  watch.buffer = Buffer();
+  watch.lastRow = Buffer()->WriteRow();
+  g_watch = &watch;
+  CopyTextToClipboard("one\r\ntwo\r\nthree\r\n");
+  form_->HistoryPasteAction->Update();
+  EXPECT_TRUE(form_->HistoryPasteAction->Enabled());
+  const UINT_PTR timer = SetTimer(nullptr, 0, 5, WatchPaste);
+  const DWORD start = GetTickCount();
+  form_->HistoryPasteAction->Execute();
+  const DWORD took = GetTickCount() - start;
+  KillTimer(nullptr, timer);
+  g_watch = nullptr;
+  EXPECT_EQ("one\r\ntwo\r\nthree\r\n", peer.Receive(18, 2000));
+  EXPECT_EQ("", peer.Receive(1, 100));
+  EXPECT_GE(took, 3 * kPasteLineMs);
+  EXPECT_GT(watch.ticks, 10);
+  EXPECT_FALSE(watch.everEnabled);
+  EXPECT_TRUE(IsWindowEnabled(form_->Handle()));
+  // Each echoed line break shows when the next line starts.
+  ASSERT_GE(watch.rowChanges.size(), 2u);
+  for (size_t i = 1; i < watch.rowChanges.size(); ++i)
+    EXPECT_GE(watch.rowChanges[i] - watch.rowChanges[i - 1], kPasteLineMs - 20);
+}
+
+TEST_F(MainFormTest, PasteSplitsLoneBreaksAndKeepsEveryCharacter) {
+  TPeerPort peer(10, 256);
+  MakeForm(peer.Number());
+  form_->Settings()->SetTerminator(2);
+  Connect();
+  form_->PasteText("a\rb\nc\n\rd");
+  EXPECT_EQ("a\rb\rc\r\rd\r", peer.Receive(20, 3000));
+}
+
+TEST_F(MainFormTest, PasteWithoutClipboardTextDoesNothing) {
+  TPeerPort peer(10, 256);
+  MakeForm(peer.Number());
+  Connect();
+  Clipboard()->Clear();
+  form_->HistoryPasteAction->Update();
+  EXPECT_FALSE(form_->HistoryPasteAction->Enabled());
+  form_->HistoryPasteActionExecute(nullptr);
+  EXPECT_EQ("", peer.Receive(1, 200));
+}
+
+TEST_F(MainFormTest, ALongLineArrivesWholeWhileTheRingFills) {
+  TPeerPort peer(10, 256);
+  MakeForm(peer.Number());
+  form_->Settings()->SetFlowControl(1);
+  form_->Settings()->SetLocalEcho(false);
+  Connect();
+  // The peer holds XOFF, so nothing leaves and the ring fills up.
+  peer.Send("\x13");
+  peer.WaitSent();
+  classlib::PumpFor(300);
+  std::string line;
+  for (int i = 0; i < 10240; ++i)
+    line += static_cast<char>('A' + i % 26);
+  TLambdaThread release([&](TLambdaThread&) {
+    Sleep(2000);
+    peer.Send("\x11");
+  });
+  form_->PasteText(line);
+  release.WaitFor();
+  std::string got;
+  const DWORD start = GetTickCount();
+  while (got.size() < line.size() + 2 && GetTickCount() - start < 10000)
+    got += peer.Receive(line.size() + 2 - got.size(), 500);
+  EXPECT_EQ(line + "\r\n", got);
+  EXPECT_TRUE(IsWindowEnabled(form_->Handle()));
+}
+
+HWND g_closeTarget = nullptr;
+
+void CALLBACK PostClose(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  PostMessageA(g_closeTarget, WM_CLOSE, 0, 0);
+}
+
+TEST_F(MainFormTest, PasteStopsWhenThePortCloses) {
+  TPeerPort peer(10, 256);
+  MakeForm(peer.Number());
+  Connect();
+  // Closed by the user (a posted close) while the first line's wait runs.
+  g_closeTarget = form_->Handle();
+  const UINT_PTR timer = SetTimer(nullptr, 0, 250, PostClose);
+  form_->PasteText("first\nsecond\nthird\n");
+  KillTimer(nullptr, timer);
+  EXPECT_FALSE(form_->ComPort->Active());
+  EXPECT_EQ("first\r\n", peer.Receive(30, 1000));
+  EXPECT_TRUE(IsWindowEnabled(form_->Handle()));
+}
+
+// ---- Dropped files, command line, wake-up -----------------------------------------------
+
+TEST_F(MainFormTest, ADroppedSettingsFileIsLoaded) {
+  TPeerPort peer(10, 256);
+  MakeForm(peer.Number());
+  const std::string file = folder_ + "dropped.VTCFG";
+  WriteAll(file, Settings(peer.Number(), "Baud=57600\r\n[DATA]\r\nLocalEcho=0\r\n"));
+  form_->termHistory->WriteString("old");
+  form_->termHistory->FlushDisplay();
+  HGLOBAL drop = MakeDrop({file, folder_ + "second.vtcfg"});
+  PostMessageA(form_->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+  ASSERT_TRUE(classlib::PumpUntil([&] { return form_->Settings()->Baud() == 57600; }, 3000));
+  EXPECT_FALSE(form_->Settings()->LocalEcho());
+  EXPECT_EQ("", WriteRowText());
+  EXPECT_EQ("VelmorTerminal [dropped.VTCFG]", form_->Caption());
+  EXPECT_EQ(0u, GlobalSize(drop));  // DragFinish freed it
+}
+
+TEST_F(MainFormTest, DropsOfOtherFilesOrWhileConnectedAreIgnored) {
+  TPeerPort peer(10, 256);
+  MakeForm(peer.Number());
+  const std::string text = folder_ + "notes.txt";
+  WriteAll(text, Settings(peer.Number(), "Baud=57600\r\n"));
+  const std::string settings = folder_ + "s.vtcfg";
+  WriteAll(settings, Settings(peer.Number(), "Baud=57600\r\n"));
+  const std::vector<std::vector<std::string>> drops = {
+      {text}, {folder_ + "missing.vtcfg", settings}, {folder_}};
+  for (const auto& files : drops) {
+    HGLOBAL drop = MakeDrop(files);
+    PostMessageA(form_->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+    classlib::PumpFor(200);
+    EXPECT_EQ(0u, GlobalSize(drop)) << files[0];
+  }
+  Connect();
+  HGLOBAL drop = MakeDrop({settings});
+  PostMessageA(form_->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+  classlib::PumpFor(200);
+  EXPECT_EQ(0u, GlobalSize(drop));
+  EXPECT_EQ(9600, form_->Settings()->Baud());
+  EXPECT_EQ("VelmorTerminal", form_->Caption());
+}
+
+TEST_F(MainFormTest, ARelativeCommandLineFileLoadsFromTheWorkingFolder) {
+  TPeerPort peer(10, 256);
+  WriteAll(folder_ + "start.vtcfg", Settings(peer.Number(), "Baud=4800\r\n"));
+  char previous[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, previous);
+  SetCurrentDirectoryA(folder_.c_str());
+  OverrideCommandLine("velterm.exe start.vtcfg");
+  form_.reset(Create<TMainForm>(nullptr));
+  SetCurrentDirectoryA(previous);
+  EXPECT_EQ(4800, form_->Settings()->Baud());
+  EXPECT_EQ(4800, form_->ComPort->UserBaudRate());
+  EXPECT_EQ("VelmorTerminal [start.vtcfg]", form_->Caption());
+}
+
+TEST_F(MainFormTest, AMalformedCommandLineFileStartsWithTheDefaults) {
+  WriteAll(folder_ + "bad.vtcfg", "\x01\x02 not an ini [COM\r\nBaud=fast\r\nDatabits=77\r\n");
+  OverrideCommandLine("velterm.exe \"" + folder_ + "bad.vtcfg\"");
+  form_.reset(Create<TMainForm>(nullptr));
+  EXPECT_EQ(9600, form_->Settings()->Baud());
+  EXPECT_EQ(db8, form_->ComPort->Databits());
+  form_->Show();
+  classlib::PumpFor(100);
+  EXPECT_TRUE(IsWindowVisible(form_->Handle()));
+}
+
+TEST_F(MainFormTest, TheWakeUpMessageAnswersOneAndRestores) {
+  TPeerPort peer(10, 256);
+  MakeForm(peer.Number());
+  ShowWindow(form_->Handle(), SW_MINIMIZE);
+  classlib::PumpUntil([&] { return form_->WindowState() == wsMinimized; }, 2000);
+  ASSERT_TRUE(IsIconic(form_->Handle()));
+  EXPECT_EQ(1, SendMessageA(form_->Handle(), WM_USER + 1, 0, 0));
+  classlib::PumpFor(100);
+  EXPECT_FALSE(IsIconic(form_->Handle()));
+  EXPECT_EQ(wsNormal, form_->WindowState());
+}
+
+TEST_F(MainFormTest, ChoosingALanguageRecaptionsAndSavesOnlyToTheDefaultFile) {
+  TPeerPort peer(10, 256);
+  MakeForm(peer.Number());
+  TMenuItem* german = nullptr;
+  for (int i = 0; i < form_->miLanguage->Count(); ++i)
+    if (form_->miLanguage->Items(i)->Tag() == 2)
+      german = form_->miLanguage->Items(i);
+  ASSERT_NE(nullptr, german);
+  const std::string defaultFile = form_->Settings()->DefaultFile();
+  german->Click();
+  EXPECT_EQ(2, form_->LanguageId());
+  EXPECT_TRUE(german->Checked());
+  EXPECT_NE(std::string::npos, ReadAll(defaultFile).find("Language=2")) << defaultFile;
+  EXPECT_EQ("Datei", form_->mmFile->Caption());
+  // Once another file is in use, the choice stays in memory.
+  SetDialogExecutor(dkSave, [&](TCommonDialog* d) {
+    static_cast<TSaveDialog*>(d)->SetFileName(folder_ + "other");
+    return true;
+  });
+  form_->FileSaveAction->Execute();
+  form_->miLanguage->Items(0)->Click();
+  EXPECT_EQ(0, form_->LanguageId());
+  EXPECT_EQ("File", form_->mmFile->Caption());
+  EXPECT_NE(std::string::npos, ReadAll(defaultFile).find("Language=2"));
+}
+
+}  // namespace
