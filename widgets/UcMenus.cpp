@@ -355,12 +355,13 @@ void TUcMenuItem::LayOutWideMenuItem(TCanvas* canvas, TRect rect, TOwnerDrawStat
   const bool oldShellTop = topLevel && IsNewerShell() && !IsPlatform51OrLater();
   // The glyph box, as the class library places it.
   TCustomImageList* images = GetImageList();
-  const bool image = (images && ImageIndex() >= 0 && ImageIndex() < images->Count()) ||
-                     (Checked() && !HasBitmap());
-  const bool glyph = image || HasBitmap();
+  const bool image = images && ImageIndex() >= 0 && ImageIndex() < images->Count();
+  const bool glyph = image || Checked() || HasBitmap();
   TRect box(rect.left + 1, rect.top, rect.left + 1, rect.bottom);
   if (glyph) {
-    box.right += image && images ? images->Width() : kDefaultGlyphSize;
+    // A check mark takes the class library's 16 pixels whatever the list's
+    // width, so that the text never runs into it.
+    box.right += image ? images->Width() : kDefaultGlyphSize;
     if (Checked())
       box.left += 1;
   } else if (!topLevel && images) {

@@ -312,6 +312,24 @@ TEST_F(WideOwnerDrawTest, DrawsTheWideTextQuietly) {
   }
 }
 
+TEST_F(WideOwnerDrawTest, An8BitCaptionIsPlacedWhereTheClassLibraryPlacesIt) {
+  images_->SetWidth(24);
+  TOwned<TBitmap> green = SolidBitmap(24, 16, clGreen);
+  images_->AddMasked(green.get(), clWhite);
+  for (int variant = 0; variant < 3; ++variant) {
+    TUcMenuItem* item = AddWide(L"Save");
+    TMenuItem* plain = AddPlain("Save");
+    for (TMenuItem* i : {static_cast<TMenuItem*>(item), plain}) {
+      i->SetChecked(variant == 0);  // a check mark beside a wider image list
+      i->SetImageIndex(variant == 1 ? 0 : -1);
+      i->SetDefault(variant == 2);
+    }
+    EXPECT_TRUE(SamePixels(Draw(item, ODS_SELECTED).get(), Draw(plain, ODS_SELECTED).get(),
+                           TRect(0, 0, kItemWidth, kItemHeight)))
+        << "variant " << variant;
+  }
+}
+
 TEST_F(WideOwnerDrawTest, ADisabledItemIsEmbossed) {
   TUcMenuItem* item = AddWide(L"\u2588\u2588\u2588");  // full blocks: solid ink
   item->SetEnabled(false);
