@@ -158,8 +158,8 @@ bool FontInstalled(const char* face, BYTE charset = DEFAULT_CHARSET) {
 
 }  // namespace
 
-// The caption buttons need Wine's symbol font, CJK captions a font with
-// those glyphs that the dialog font links to.
+// The caption buttons need Wine's symbol font; Greek and CJK captions fonts
+// with those glyphs that the dialog font links to, in that order.
 TEST(ProgramResources, TheTestPrefixHasItsFonts) {
   EXPECT_TRUE(FontInstalled("Marlett", SYMBOL_CHARSET));
   EXPECT_TRUE(FontInstalled("Liberation Sans"));
@@ -169,6 +169,9 @@ TEST(ProgramResources, TheTestPrefixHasItsFonts) {
   const wchar_t* cjk = L"\x6F22\x5B57";
   EXPECT_GT(InkOf(cjk, "Droid Sans Fallback"), 50);
   EXPECT_EQ(InkOf(cjk, "Tahoma"), InkOf(cjk, "Droid Sans Fallback"));
+  // Wine's Tahoma has no Greek either: it comes from Liberation Sans.
+  const wchar_t* greek = L"\x3A8\x3A9";
+  EXPECT_EQ(InkOf(greek, "Tahoma"), InkOf(greek, "Liberation Sans"));
   HKEY key;
   ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE,
                           "Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink",
@@ -180,5 +183,9 @@ TEST(ProgramResources, TheTestPrefixHasItsFonts) {
       RegQueryValueExA(key, "Tahoma", nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size),
       ERROR_SUCCESS);
   RegCloseKey(key);
-  EXPECT_EQ(std::string(value), "DroidSansFallbackFull.ttf,Droid Sans Fallback");
+  // A list of strings, each ended by a zero, the list by an empty one.
+  EXPECT_EQ(std::string(value, size),
+            std::string("LiberationSans-Regular.ttf,Liberation Sans\0"
+                        "DroidSansFallbackFull.ttf,Droid Sans Fallback\0\0",
+                        90));
 }
