@@ -145,19 +145,6 @@ TEST_F(WideActionTest, WideTextsReachWindowlessAndWindowedClients) {
   EXPECT_EQ(2, changes_.Count);
 }
 
-TEST_F(WideActionTest, LinkingCopiesTheWideTexts) {
-  action_->SetCaption(kBeetle);
-  action_->SetHint(kHint);
-  label_->SetAction(action_);
-  button_->SetAction(action_);
-  item_->SetAction(action_);
-  EXPECT_EQ(kBeetle, GetWideControlText(label_));
-  EXPECT_EQ(kBeetle, WindowText(button_->Handle()));
-  EXPECT_EQ(kHint, GetWideControlHint(button_));
-  EXPECT_EQ(kBeetle, MenuText());
-  EXPECT_EQ(kHint, item_->Hint());
-}
-
 TEST_F(WideActionTest, UnchangedValueTellsNobody) {
   LinkBoth();
   action_->SetCaption(kZhe);
@@ -300,24 +287,10 @@ TEST_F(WideActionTest, PlainActionsAreServedFromTheir8BitTexts) {
   SetWideActionCaption(plain.get(), kZhe + L"x");
   EXPECT_EQ("?x", plain->Caption());
   EXPECT_EQ(L"?x", GetWideActionCaption(plain.get()));
-  SetWideActionHint(plain.get(), L"h");
-  EXPECT_EQ(L"h", GetWideActionHint(plain.get()));
-  EXPECT_EQ(L"w", WideActionCaptionForLink(plain.get(), L"w"));
   // A wide control linked to a plain action takes its 8-bit texts.
   label_->SetAction(plain.get());
   EXPECT_EQ(L"?x", GetWideControlText(label_));
   EXPECT_THROW(FindWideActionHelper(nullptr), EAssertionFailed);
-}
-
-TEST_F(WideActionTest, OneHelperPerActionOwnedByIt) {
-  TCustomActionHelper* helper = FindWideActionHelper(action_);
-  ASSERT_NE(nullptr, helper);
-  EXPECT_EQ(action_, helper->Owner());
-  EXPECT_EQ(helper, FindWideActionHelper(action_));
-  TOwned<TUcHintAction> hintAction(Create<TUcHintAction>(nullptr));
-  hintAction->SetHint(kHint);
-  EXPECT_EQ(kHint, hintAction->Hint());
-  EXPECT_EQ(1, hintAction->ComponentCount());
 }
 
 TEST_F(WideActionTest, AssignGoesThroughThe8BitTexts) {

@@ -129,13 +129,8 @@ class MenuPlatformTest : public testing::Test {
   TImageList* images_ = nullptr;
 };
 
-TEST_F(MenuPlatformTest, ThePlatformFlagsFollowTheOverride) {
-  EXPECT_EQ(kNT, IsUnicodePlatform());
-  EXPECT_FALSE(IsPlatform51OrLater());
-  EXPECT_NE(nullptr, WidePopupList()) << "every platform has the wide popup list";
-}
-
 TEST_F(MenuPlatformTest, ShortcutTexts) {
+  ASSERT_EQ(kNT, IsUnicodePlatform());
   for (TShortCut s : {TShortCut(scCtrl | 'S'), TShortCut(scShift | VK_F5), TShortCut(scAlt | '1')})
     EXPECT_EQ(AnsiToWide(ShortCutToText(s)), ShortCutToWideText(s)) << s;
 }
@@ -157,8 +152,14 @@ TEST_F(MenuPlatformTest, OwnerDrawnItems) {
   wide->SetCaption(kOpen);
   TMenuItem* plain = Add<TMenuItem>(menu->Items());
   plain->SetCaption(WideToAnsi(kOpen));
-  // 9x: the class library's own drawing of the 8-bit caption.
+  // 9x: the class library's own drawing and measure of the 8-bit caption.
   EXPECT_EQ(!kNT, SamePixels(Draw(menu, wide, 0).get(), Draw(menu, plain, 0).get()));
+  auto width = [&](TMenuItem* item) {
+    MEASUREITEMSTRUCT measure{ODT_MENU, 0, item->Command(), 0, 0, 0};
+    EXPECT_TRUE(menu->MeasureMenuItem(measure));
+    return measure.itemWidth;
+  };
+  EXPECT_EQ(!kNT, width(wide) == width(plain));
 }
 
 TEST_F(MenuPlatformTest, TopItemsUseTheOffsetsBelow51) {

@@ -136,18 +136,6 @@ TEST_F(WideMenuTest, HotKeyMarkersOfThe8BitCaptionMoveIntoTheWideOne) {
   EXPECT_EQ(L"Other", item->Caption());
 }
 
-TEST_F(WideMenuTest, HintsArePairedWithThe8BitHint) {
-  file_->SetHint(L"Short|" + kLongHint);
-  EXPECT_EQ(L"Short|" + kLongHint, file_->Hint());
-  EXPECT_EQ("Short|???", file_->TMenuItem::Hint());
-  EXPECT_EQ(L"Short|" + kLongHint, WideMenuItemHint(file_));
-  file_->TMenuItem::SetHint("Plain");
-  EXPECT_EQ(L"Plain", WideMenuItemHint(file_));
-  TOwned<TMenuItem> plain(Create<TMenuItem>(nullptr));
-  plain->SetHint("Caf\xE9");
-  EXPECT_EQ(L"Caf\u00E9", WideMenuItemHint(plain.get()));
-}
-
 TEST_F(WideMenuTest, ShortcutTextsFollowALayoutChangeAtTheNextInitiateAction) {
   TUcMenuItem* open = AddItem(kOpen, file_);
   open->SetShortCut(scCtrl | 'O');
@@ -275,18 +263,6 @@ TEST_F(WideOwnerDrawTest, TheWidthIsThatOfTheWideText) {
   EXPECT_EQ(Measure(plain).cy, Measure(item).cy);
 }
 
-TEST_F(WideOwnerDrawTest, TheMeasureHandlerSeesTheCorrectedWidth) {
-  struct THandler {
-    int Seen = 0;
-    void Measure(TObject*, TCanvas*, int& width, int&) { Seen = width; }
-  } handler;
-  TUcMenuItem* item = AddWide(kOpen);
-  item->OnMeasureItem = Method<&THandler::Measure>(&handler);
-  const TSize size = Measure(item);
-  EXPECT_EQ(size.cx, handler.Seen);
-  EXPECT_TRUE(item->OnMeasureItem) << "put back";
-}
-
 TEST_F(WideOwnerDrawTest, DrawsTheWideTextQuietly) {
   TUcMenuItem* item = AddWide(kOpen);
   TMenuItem* plain = AddPlain(WideToAnsi(kOpen));
@@ -345,63 +321,6 @@ TEST_F(WideOwnerDrawTest, ADisabledItemIsEmbossed) {
   }
   EXPECT_TRUE(shadow);
   EXPECT_TRUE(highlight);
-}
-
-TEST_F(WideOwnerDrawTest, HandlersDrawWhenTheyAreAssigned) {
-  struct THandler {
-    int Calls = 0;
-    void Draw(TObject*, TCanvas*, const TRect&, TOwnerDrawState) { ++Calls; }
-  } handler;
-  TUcMenuItem* item = AddWide(kOpen);
-  item->OnAdvancedDrawItem = Method<&THandler::Draw>(&handler);
-  TOwned<TBitmap> drawn = Draw(item, 0);
-  EXPECT_EQ(1, handler.Calls);
-  EXPECT_EQ(clFuchsia, drawn->Canvas()->Pixels(kItemWidth / 2, kItemHeight / 2));
-}
-
-TEST_F(WideOwnerDrawTest, TopItemsBelow51AreOffset) {
-  TOwned<TUcMainMenu> bar(Create<TUcMainMenu>(form_.get()));
-  bar->SetImages(images_);
-  auto* item = Create<TUcMenuItem>(form_.get());
-  item->SetCaption(L"\u2588\u2588");
-  bar->Items()->Add(item);
-  auto draw = [&] {
-    TOwned<TBitmap> bitmap = SolidBitmap(kItemWidth, kItemHeight, clFuchsia);
-    DRAWITEMSTRUCT d{};
-    d.CtlType = ODT_MENU;
-    d.itemID = item->Command();
-    d.hDC = bitmap->Canvas()->Handle();
-    d.rcItem = TRect(0, 0, kItemWidth, kItemHeight);
-    EXPECT_TRUE(bar->DrawMenuItem(d));
-    return bitmap;
-  };
-  TOwned<TBitmap> current = draw();
-  TOwned<TBitmap> older;
-  {
-    const TForcedPlatformFlags below51(true, false);
-    older = draw();
-  }
-  EXPECT_FALSE(SamePixels(current.get(), older.get(), TRect(0, 0, kItemWidth, kItemHeight)));
-}
-
-// ---- The 8-bit platform ---------------------------------------------------------------------
-
-TEST_F(WideOwnerDrawTest, The8BitPlatformDrawsAndMeasuresThe8BitTexts) {
-  const TForcedPlatformFlags ansi(false, false);
-  TUcMenuItem* item = AddWide(kOpen);
-  TMenuItem* plain = AddPlain(WideToAnsi(kOpen));
-  EXPECT_EQ(Measure(plain).cx, Measure(item).cx);
-  TOwned<TBitmap> wide = Draw(item, 0);
-  TOwned<TBitmap> base = Draw(plain, 0);
-  EXPECT_TRUE(SamePixels(wide.get(), base.get(), TRect(0, 0, kItemWidth, kItemHeight)));
-}
-
-TEST_F(WideMenuTest, The8BitPlatformLeavesNativeTextsToTheClassLibrary) {
-  const TForcedPlatformFlags ansi(false, false);
-  TUcMenuItem* open = AddItem(kOpen, file_);
-  open->SetShortCut(scCtrl | 'O');
-  EXPECT_EQ(AnsiToWide(WideToAnsi(kOpen)) + L"\tCtrl+O",
-            MenuText(file_->Handle(), open->Command()));
 }
 
 // ---- Popup menus and their list ------------------------------------------------------------
