@@ -2,6 +2,7 @@
 // show (read back with their W messages), through changes, re-creation and
 // actions, the caption messages, menus, hints, and bad input from outside.
 #include "Forms.h"
+#include "Reader.h"
 #include "UcActnList.h"
 #include "UcComCtrls.h"
 #include "UcMenus.h"
@@ -485,6 +486,72 @@ TEST_F(UcToolBarTest, EightBitFamilyWorksAsTheBaseWithConvertedTexts) {
   EXPECT_EQ("caf\xE9 ???", std::string(buffer));
   EXPECT_EQ(L"???", bar->Caption());
   bar->Free();
+}
+
+}  // namespace
+
+namespace {
+
+// ---- Form data --------------------------------------------------------------------------------
+
+const char kBarsForm[] =
+    "object F: TForm\n"
+    "  object Tools: TUcToolBar\n"
+    "    ShowCaptions = True\n"
+    "    Caption = '\xCE\x91\xCE\xB2\xCE\xB3'\n"
+    "    Hint = '\xE6\x97\xA5|long'\n"
+    "    object First: TUcToolButton\n"
+    "      Caption = '\xD0\x96\xD1\x83\xD0\xBA'\n"
+    "      CaptionW = 'discarded'\n"
+    "      Hint = '\xE6\x97\xA5\xE6\x9C\xAC|\xCE\x91'\n"
+    "    end\n"
+    "  end\n"
+    "  object Status: TUcStatusBar\n"
+    "    SimpleText = '\xE8\xAA\x9E'\n"
+    "    Hint = '\xD0\x96'\n"
+    "    Panels = <\n"
+    "      item\n"
+    "        Alignment = taCenter\n"
+    "        Text = '\xCE\x91\xCE\xB2\xCE\xB3'\n"
+    "        Text_UTF7 = 'discarded'\n"
+    "        Width = 90\n"
+    "      end>\n"
+    "  end\n"
+    "end\n";
+
+TEST(UcComCtrlsFormData, WideTextsLoadIntactAndCompatibilityNamesAreDiscarded) {
+  TOwned<TForm> form(CreateNew<TForm>(nullptr));
+  ReadComponentText(form.get(), kBarsForm);
+  auto* tools = static_cast<TUcToolBar*>(form->FindComponent("Tools"));
+  auto* first = static_cast<TUcToolButton*>(form->FindComponent("First"));
+  auto* status = static_cast<TUcStatusBar*>(form->FindComponent("Status"));
+  ASSERT_TRUE(tools && first && status);
+  EXPECT_EQ(kGreek, tools->Caption());
+  EXPECT_EQ(L"\u65E5|long", tools->Hint());
+  EXPECT_EQ(kCyrillic, first->Caption());
+  EXPECT_EQ(L"\u65E5\u672C|\u0391", first->Hint());
+  EXPECT_EQ(L"\u8A9E", status->SimpleText());
+  EXPECT_EQ(L"\u0416", status->Hint());
+  ASSERT_EQ(1, status->Panels()->Count());
+  EXPECT_EQ(kGreek, status->Panels()->Items(0)->Text());
+  EXPECT_EQ(taCenter, status->Panels()->Items(0)->Alignment());
+  // On the native bars once their windows are there.
+  wchar_t text[16] = {};
+  SendMessageW(tools->Handle(), TB_GETBUTTONTEXTW, 0, reinterpret_cast<LPARAM>(text));
+  EXPECT_EQ(kCyrillic, std::wstring(text));
+  SendMessageW(status->Handle(), SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text));
+  EXPECT_EQ(L"\t" + kGreek, std::wstring(text));
+}
+
+TEST(UcComCtrlsFormData, UnknownNamesAreReadErrors) {
+  for (const char* body : {"  object S: TUcStatusBar\n    Panels = <\n      item\n"
+                           "        Bogus = 'x'\n      end>\n  end\n",
+                           "  object T: TUcToolBar\n    CaptionX = 'x'\n  end\n"}) {
+    TOwned<TForm> form(CreateNew<TForm>(nullptr));
+    EXPECT_THROW(ReadComponentText(form.get(), std::string("object F: TForm\n") + body + "end\n"),
+                 EReadError)
+        << body;
+  }
 }
 
 }  // namespace
