@@ -747,7 +747,10 @@ void UcCombo_AfterCreateWnd(TUcCustomComboBox* combo, TUcStrings* items,
     if (index != -1)
       combo->Perform(CB_SETCURSEL, index);
   }
-  SetWideControlText(combo, HelperWideTextOr(combo, AnsiToWide(combo->TControl::Text())));
+  // A list style's text is its selected item: setting one that is no item
+  // would drop the selection just restored.
+  if (combo->IsEditStyle())
+    SetWideControlText(combo, HelperWideTextOr(combo, AnsiToWide(combo->TControl::Text())));
 }
 
 std::wstring UcCombo_BeforeDestroyWnd(TUcCustomComboBox* combo, TUcStrings* items) {
