@@ -1,6 +1,7 @@
 // The wide combo box: wide items in the Unicode window and across window
 // re-creation, selection, list search, completion, wide characters, owner
 // drawing and bad input.
+#include "Reader.h"
 #include "System.h"
 #include "UcStdCtrlsTestSupport.h"
 #include "WidgetEnvironment.h"
@@ -116,6 +117,25 @@ TEST_F(UcComboBoxes, ClearKeepsTheTextAndReadingItemsMakesTheWindow) {
   EXPECT_EQ(list->ItemIndex(), 0);
 }
 
+TEST_F(UcComboBoxes, FormDataGivesWideItemsAndTheIndexAfterThem) {
+  TOwned<TForm> form(CreateNew<TForm>(nullptr));
+  ReadComponentText(form.get(),
+                    "object Form: TForm\n"
+                    "  object List: TUcComboBox\n    Style = csDropDownList\n    ItemIndex = 2\n"
+                    "    Hint = 'Ж|x'\n    HintW = 'old'\n"
+                    "    Items.Strings = (\n      'Жук'\n      'plain'\n"
+                    "      '甲虫')\n  end\n"
+                    "  object Edit: TUcComboBox\n    Text = 'Σκ'\n"
+                    "    Items.Strings = (\n      'a')\n  end\n"
+                    "end\n");
+  auto* list = form->FindComponent("List")->As<TUcComboBox>();
+  EXPECT_EQ(ItemsOf(list), (std::vector<std::wstring>{kCyrillic, L"plain", kCjk}));
+  EXPECT_EQ(list->ItemIndex(), 2);
+  EXPECT_EQ(list->Text(), kCjk);
+  EXPECT_EQ(list->Hint(), L"\u0416|x");
+  EXPECT_EQ(form->FindComponent("Edit")->As<TUcComboBox>()->Text(), L"\u03A3\u03BA");
+}
+
 TEST_F(UcComboBoxes, AFullListRaisesOutOfResources) {
   auto* combo = Add<TFullComboBox>("Full", Bounds(8, 8, 200, 24));
   EXPECT_THROW(combo->Items()->Add(kCyrillic), EOutOfResources);
@@ -154,6 +174,8 @@ TEST_F(UcComboBoxes, ListSearchJoinsKeysWithinTheIntervalOnly) {
        {L"\u0416\u0443\u043A", L"\u0416\u0430\u0431\u0430", L"\u0430\u0431", L"\u0443\u0436"})
     combo->Items()->Add(item);
   const HWND window = combo->Handle();
+  Char(window, VK_BACK);  // nothing typed yet: nothing to take back
+  EXPECT_EQ(combo->ItemIndex(), -1);
   fakeTicks = 0xFFFFFF00u;  // the next steps wrap round 32 bits
   Char(window, L'\u0416');
   EXPECT_EQ(combo->ItemIndex(), 0);

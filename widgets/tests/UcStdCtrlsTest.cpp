@@ -116,6 +116,18 @@ TEST_F(UcLabels, ACaptionWithTheSameEightBitFormIsAnnounced) {
   }
 }
 
+TEST_F(UcLabels, HintShowPreparesTheWideShortHint) {
+  TUcLabel* label = Plain();
+  label->SetHint(kCyrillic + L"|" + kGreek);
+  THintInfo info;
+  info.HintControl = label;
+  info.HintWindowClass = &THintWindow::StaticClass();
+  label->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
+  EXPECT_EQ(info.HintWindowClass, &TUcCustomHintWindow::StaticClass());
+  EXPECT_EQ(info.HintData, &info);
+  EXPECT_EQ(info.HintStr, "???");
+}
+
 class UcAccelerators : public UcStdCtrlsTest {
  protected:
   // Alt+key as the keyboard posts it, through the application's loop.
