@@ -21,9 +21,10 @@ constexpr char kUnit[] = "widgets/UcComCtrls";
 // The simple part's index in SB_SETTEXTA.
 constexpr int kSimplePart = 255;
 
-size_t LeadingTabs(const wchar_t* text, size_t length) {
+template <typename Char>
+size_t LeadingTabs(const std::basic_string<Char>& text) {
   size_t n = 0;
-  while (n < length && text[n] == L'\t')
+  while (n < text.size() && text[n] == Char('\t'))
     ++n;
   return n;
 }
@@ -42,10 +43,8 @@ void CreateUnicodeHandle_ComCtl(TWinControl* control, const TCreateParams& param
 }
 
 std::wstring MatchLeadingTabs(const std::wstring& text, const std::string& ansiText) {
-  size_t wanted = 0;
-  while (wanted < ansiText.size() && ansiText[wanted] == '\t')
-    ++wanted;
-  const size_t has = LeadingTabs(text.data(), text.size());
+  const size_t wanted = LeadingTabs(ansiText);
+  const size_t has = LeadingTabs(text);
   if (has > wanted)
     return text.substr(has - wanted);
   return std::wstring(wanted - has, L'\t') + text;
