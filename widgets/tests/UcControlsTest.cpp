@@ -3,53 +3,13 @@
 // across re-creation and destruction, characters above 255, and bad input.
 #include "Forms.h"
 #include "UcControlsTestControls.h"
+#include "UcMenus.h"
 #include "UcSysUtils.h"
 #include "WidgetEnvironment.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
-
-VEL_COMPONENT_IMPL(TTestWideLabel, TGraphicControl)
-VEL_COMPONENT_IMPL(TTestWideEdit, TEdit)
-VEL_COMPONENT_IMPL(TTestWideButton, TButton)
-VEL_COMPONENT_IMPL(TTestWideBox, TCustomControl)
-
-void TTestWideLabel::Dispatch(TMessage& m) {
-  if (m.Msg == CM_HINTSHOW)
-    PrepareWideHintShow(m);
-  TGraphicControl::Dispatch(m);
-}
-
-void TTestWideEdit::CreateWindowHandle(const TCreateParams& params) {
-  CreateUnicodeHandle(this, params, L"EDIT");
-}
-
-void TTestWideEdit::KeyPress(char& key) {
-  KeyPressChars.push_back(key);
-  TEdit::KeyPress(key);
-}
-
-void TTestWideButton::CreateWindowHandle(const TCreateParams& params) {
-  CreateUnicodeHandle(this, params, L"BUTTON");
-}
-
-void TTestWideBox::CreateWindowHandle(const TCreateParams& params) {
-  CreateUnicodeHandle(this, params, std::wstring());
-}
-
-void TTestWideBox::Dispatch(TMessage& m) {
-  if (m.Msg == WM_CREATE && FailCreation) {
-    m.Result = -1;
-    return;
-  }
-  if (FreeOnMessage && m.Msg == FreeOnMessage) {
-    FreeOnMessage = 0;
-    Free();
-    return;
-  }
-  TCustomControl::Dispatch(m);
-}
 
 namespace {
 
@@ -268,6 +228,68 @@ TEST_F(UcControlsTest, NotifyFormatAnswersByTheNamedWindow) {
   EXPECT_EQ(NFR_ANSI, SendMessageW(edit->Handle(), WM_NOTIFYFORMAT, 0, NF_QUERY));
 }
 
+TEST_F(UcControlsTest, WindowTextIsTheCopiedTextWhateverTheLengthAnswer) {
+  auto* box = Add<TTestWideBox>();
+  box->ExtraTextLength = 4;
+  SetWideControlText(box, kGreek);
+  EXPECT_EQ(kGreek, GetWideControlText(box));
+  struct TCounter {
+    TWndMethod next;
+    int changes = 0;
+    void Hook(TMessage& m) {
+      if (m.Msg == CM_TEXTCHANGED)
+        ++changes;
+      next(m);
+    }
+  } counter{box->WindowProc()};
+  box->SetWindowProc(Method<&TCounter::Hook>(&counter));
+  SetWideControlText(box, kGreek);
+  EXPECT_EQ(0, counter.changes);
+  box->SetWindowProc(counter.next);
+  // Re-creation compares the same way.
+  box->RecreateWnd();
+  box->HandleNeeded();
+  EXPECT_EQ(kGreek, GetWideControlText(box));
+}
+
+// ---- Actions ---------------------------------------------------------------------------------
+
+TEST_F(UcControlsTest, ActionsHandTheirWideTextsToEveryKindOfControl) {
+  TOwned<TUcActionList> list(Create<TUcActionList>(nullptr));
+  auto* action = Create<TUcAction>(list.get());
+  action->SetActionList(list.get());
+  action->SetCaption(kCyrillic);
+  action->SetHint(kCjk + L"|" + kGreek);
+  auto* label = Add<TTestWideLabel>();
+  auto* button = Add<TTestWideButton>();
+  auto* box = Add<TTestWideBox>();
+  TOwned<TUcMenuItem> item(Create<TUcMenuItem>(nullptr));
+  button->HandleNeeded();
+  for (TControl* control :
+       {static_cast<TControl*>(label), static_cast<TControl*>(button), static_cast<TControl*>(box)})
+    control->SetAction(action);
+  item->SetAction(action);
+  for (TControl* control : {static_cast<TControl*>(label), static_cast<TControl*>(button),
+                            static_cast<TControl*>(box)}) {
+    EXPECT_EQ(kCyrillic, GetWideControlText(control));
+    EXPECT_EQ(kCjk + L"|" + kGreek, GetWideControlHint(control));
+    EXPECT_FALSE(IsWideCaptionStored(control));
+  }
+  EXPECT_EQ(kCyrillic, item->Caption());
+  // A later change reaches them too, the window's text included.
+  action->SetCaption(kPair);
+  EXPECT_EQ(kPair, GetWideControlText(label));
+  EXPECT_EQ(kPair, WindowText(button->Handle()));
+  EXPECT_EQ(kPair, WindowText(box->Handle()));
+  EXPECT_EQ(kPair, item->Caption());
+  // A control that takes a caption of its own is no longer linked.
+  SetWideControlText(label, kGreek);
+  EXPECT_TRUE(IsWideCaptionStored(label));
+  action->SetCaption(kCjk);
+  EXPECT_EQ(kGreek, GetWideControlText(label));
+  EXPECT_EQ(kCjk, GetWideControlText(button));
+}
+
 // ---- Windowless controls and hints ------------------------------------------------------
 
 TEST_F(UcControlsTest, WindowlessTextFollowsOtherCodesEightBitChange) {
@@ -316,6 +338,17 @@ TEST_F(UcControlsTest, CharacterAboveTwoFiftyFiveIsPackedForKeyHandlingAndWholeF
   SendMessageW(edit->Handle(), WM_CHAR, 0xD83D, 1);
   SendMessageW(edit->Handle(), WM_CHAR, 0xDE00, 1);
   EXPECT_EQ(L"\u0416" + kPair, WindowText(edit->Handle()));
+}
+
+TEST_F(UcControlsTest, ImeCharacterBeforeVersionFiveOneArrivesAsACharacter) {
+  auto* edit = Add<TTestWideEdit>();
+  {
+    const TForcedPlatformFlags nt50(true, false);
+    SendMessageW(edit->Handle(), WM_IME_CHAR, 0x65E5, 1);
+  }
+  ASSERT_EQ(1u, edit->KeyPressChars.size());
+  EXPECT_EQ(static_cast<char>(255), edit->KeyPressChars[0]);
+  EXPECT_EQ(L"日", WindowText(edit->Handle()));
 }
 
 TEST(UcCharMessage, PackingRoundTripsAndRejectsOtherMessages) {
