@@ -101,7 +101,8 @@ TVelComPortEventThread::~TVelComPortEventThread() {
 void TVelComPortEventThread::StopThread() {
   silenced_ = true;
   Terminate();
-  // An empty mask ends a pending wait.
+  // An empty mask ends a pending wait where the driver does so; the thread
+  // cancels it otherwise.
   SetCommMask(handle_, 0);
   PurgeComm(handle_, PURGE_RXABORT | PURGE_RXCLEAR);
   TVelComPortCoreThread::StopThread();
