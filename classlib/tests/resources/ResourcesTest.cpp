@@ -118,7 +118,7 @@ namespace {
 int InkOf(const wchar_t* text, const char* face) {
   const HDC dc = CreateCompatibleDC(nullptr);
   BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), 64, -32, 1, 32, BI_RGB};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), 64, -32, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
   void* bits = nullptr;
   const HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   const HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
