@@ -3,7 +3,7 @@
 #include "System.h"
 #include "UcActnList.h"
 #include "UcClasses.h"
-#include "UcMenus.h"
+#include "UcForms.h"
 #include "UcSysUtils.h"
 #include "UcSystem.h"
 
@@ -52,14 +52,6 @@ class TScreenFontDC {
   HDC dc_;
   HGDIOBJ old_;
 };
-
-// Whether the key's character is the caption's hot key, without regard to
-// letter case; a caption without one never matches.
-bool MatchesWideAccelerator(WORD charCode, const std::wstring& caption) {
-  const std::wstring hotKey = WideHotKey(caption);
-  return !hotKey.empty() &&
-         WideCompareText(std::wstring(1, KeyCodeToWideChar(charCode)), hotKey) == 0;
-}
 
 // Far-east systems of the 8-bit family do not create read-only edits
 // properly; those get the state once the window exists.
@@ -254,7 +246,7 @@ void TUcCustomStaticText::AdjustBounds() {
 }
 
 bool TUcCustomStaticText::IsAccelChar(WORD charCode) {
-  return MatchesWideAccelerator(charCode, GetWideControlText(this));
+  return MatchWideAccelerator(charCode, GetWideControlText(this));
 }
 
 void TUcCustomStaticText::ActionChange(TObject* sender, bool checkDefaults) {
