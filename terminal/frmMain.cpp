@@ -12,6 +12,7 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <fstream>
 #include <vector>
 
@@ -389,9 +390,20 @@ void TMainForm::ClosePort() {
 
 void TMainForm::PortDataReceived(TObject*, int count) {
   TLockGuard lock(receiveLock_);
+  // One read takes what the driver holds (a read per byte costs a driver
+  // round trip each); bytes beyond it are read one by one, so that each byte
+  // that cannot be read still gets its own line.
+  std::string data(std::max(0, std::min(count, ComPort->InBufUsed())), '\0');
+  if (!data.empty()) {
+    try {
+      ComPort->ReadData(&data[0], static_cast<int>(data.size()));
+    } catch (const Exception&) {
+      data.clear();
+    }
+  }
   for (int i = 0; i < count; ++i) {
     try {
-      const char c = ComPort->ReadChar();
+      const char c = i < static_cast<int>(data.size()) ? data[i] : ComPort->ReadChar();
       termHistory->WriteColorChar(c, kBackground, kDeviceColor);
     } catch (const Exception& e) {
       DebugOutput(DateTimeToStr(Now()) + Format(": unexpected av (%s: %s) while reading from port",
