@@ -381,6 +381,10 @@ void TMainForm::CheckSingleInstance() {
   TOwned<TOneAppOnly> guard(Create<TOneAppOnly>(InstanceGuid(), IsSetupMainWindow));
   if (!guard->AlreadyRunning()) {
     ownsInstance_ = true;
+    // The form data may have made the window already (list items live in
+    // their windows).
+    if (HandleAllocated())
+      MarkInstanceWindow(WindowHandle());
     return;
   }
   guard->ActivateRunningInstance(WM_ACTIVATE_INSTANCE);

@@ -3,6 +3,7 @@
 // the status bar; languages; the console key; messages from outside; and
 // engine events that arrive after the port was closed.
 #include "MainFormTestSupport.h"
+#include "uOneAppOnlySetup.h"
 
 #include <pbt.h>
 
@@ -427,6 +428,16 @@ TEST_F(MainFormDisplayTest, PowerQueriesPassWhileNotConnectedAndTheWakeUpRestore
   form_->SetWindowState(wsMinimized);
   EXPECT_EQ(1, form_->Perform(WM_USER + 1, 0, 0));
   EXPECT_EQ(wsNormal, form_->WindowState());
+}
+
+TEST_F(MainFormDisplayTest, TheWindowOfTheInstanceHoldingTheGuardCarriesTheMarker) {
+  ASSERT_TRUE(form_->OwnsInstance());
+  EXPECT_TRUE(IsSetupMainWindow(form_->Handle()));
+  const HWND old = form_->Handle();
+  form_->RecreateWnd();
+  classlib::PumpFor(50);
+  EXPECT_NE(old, form_->Handle());
+  EXPECT_TRUE(IsSetupMainWindow(form_->Handle()));
 }
 
 // ---- Events after the port closed -----------------------------------------------------------
