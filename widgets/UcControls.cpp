@@ -65,6 +65,20 @@ struct TTextSetter {
   void SetHint(const std::string& value) { control->SetHint(value); }
 };
 
+// Keeps a flag set for a scope and gives it its previous value back after,
+// whatever happens.
+class TFlagScope {
+ public:
+  TFlagScope(bool& flag, bool value) : flag_(flag), previous_(flag) { flag_ = value; }
+  ~TFlagScope() { flag_ = previous_; }
+  TFlagScope(const TFlagScope&) = delete;
+  TFlagScope& operator=(const TFlagScope&) = delete;
+
+ private:
+  bool& flag_;
+  bool previous_;
+};
+
 const char* AtomName(ATOM atom) {
   return MAKEINTATOM(atom);
 }
@@ -480,11 +494,10 @@ bool TWinControlTrap::IsTrapHookInChain() {
     return false;
   if (current.SameMethodCode(Hook()))
     return true;
-  probing_ = true;
+  const TFlagScope probing(probing_, true);
   probeFound_ = false;
   TMessage probe{};
   current(probe);
-  probing_ = false;
   return probeFound_;
 }
 
@@ -598,20 +611,6 @@ void SetCharMessageChar(TMessage& m, wchar_t c) {
 // ---- Wide hints --------------------------------------------------------------------------
 
 namespace {
-
-// Keeps a flag set for a scope and gives it its previous value back after,
-// whatever happens.
-class TFlagScope {
- public:
-  TFlagScope(bool& flag, bool value) : flag_(flag), previous_(flag) { flag_ = value; }
-  ~TFlagScope() { flag_ = previous_; }
-  TFlagScope(const TFlagScope&) = delete;
-  TFlagScope& operator=(const TFlagScope&) = delete;
-
- private:
-  bool& flag_;
-  bool previous_;
-};
 
 const TMetaClass& WideHintWindowClass() {
   return TUcCustomHintWindow::StaticClass();

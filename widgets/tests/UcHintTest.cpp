@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 namespace {
 
 const std::wstring kShort = L"\u0421\u043E\u0445\u0440\u0430\u043D\u0438\u0442\u044C \u65E5\u672C";
@@ -145,6 +147,29 @@ TEST_F(UcHintTest, OwnHintClassesAndPlainControlsAreLeftAlone) {
   window = ShowHintOf(plain);
   ASSERT_NE(nullptr, window);
   EXPECT_EQ("Plain", window->Caption());
+}
+
+// Not a check: keeps a wide hint on the display for VEL_HOLD_MS milliseconds,
+// so that tools/screenshot can capture it (run with
+// --gtest_also_run_disabled_tests).
+TEST_F(UcHintTest, DISABLED_ShowWideHintForScreenshot) {
+  form_->SetCaption("Wide hint sample");
+  form_->SetPosition(poScreenCenter);
+  auto* label = Add<TTestWideLabel>(kShort + L" \u2014 \u0391\u03B2\u03B3|" + kLong);
+  // Low on the form: the hint shows below it. Without a window manager the
+  // form's X window would cover a hint inside it.
+  label->SetTop(form_->ClientHeight() - 30);
+  form_->Show();
+  SetForegroundWindow(form_->Handle());
+  classlib::PumpUntil([this] { return form_->Active(); }, 3000);
+  Application()->SetHintHidePause(0);
+  const TPoint over = label->ClientToScreen(TPoint(20, 10));
+  Mouse()->SetCursorPos(over);
+  Application()->SetMouseControlSource([label] { return label; });
+  Application()->ActivateHint(over);
+  const char* hold = std::getenv("VEL_HOLD_MS");
+  classlib::PumpFor(hold ? static_cast<DWORD>(std::atoi(hold)) : 1000);
+  Application()->SetHintHidePause(2500);
 }
 
 TEST(UcHintData, OnlyTheApplicationsMarkedRecordCounts) {
