@@ -219,6 +219,21 @@ TEST_F(UcControlsTest, ControlFreedInsideItsOwnHandlerFreesItsTrap) {
   EXPECT_EQ(0, form_->ControlCount());
 }
 
+TEST_F(UcControlsTest, WindowFreedAfterTheModuleStoppedOnlyLosesItsHandle) {
+  auto* box = Add<TTestWideBox>();
+  SetWideControlText(box, kGreek);
+  const HWND window = box->Handle();
+  const int traps = TrapCount();
+  DoneUcControls();
+  box->Free();
+  InitUcControls();
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(traps - 1, TrapCount());
+  auto* next = Add<TTestWideBox>();
+  SetWideControlText(next, kCjk);
+  EXPECT_EQ(kCjk, WindowText(next->Handle()));
+}
+
 TEST_F(UcControlsTest, NotifyFormatAnswersByTheNamedWindow) {
   auto* edit = Add<TTestWideEdit>();
   EXPECT_EQ(NFR_UNICODE, SendMessageW(edit->Handle(), WM_NOTIFYFORMAT,

@@ -4,6 +4,7 @@
 #include "UcActnList.h"
 #include "UcControlsTestControls.h"
 #include "UcForms.h"
+#include "UcMenus.h"
 #include "WidgetEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -144,6 +145,8 @@ TEST(UcApplicationStartup, HookMessageAndApplicationAreInPlace) {
   EXPECT_NE(nullptr, WideCharHook());
   EXPECT_EQ(RegisterWindowMessageA("UcControls.DestroyWindow"), DestroyWindowMessage());
   EXPECT_NE(0u, DestroyWindowMessage());
+  ASSERT_NE(nullptr, WidePopupList());
+  EXPECT_NE(nullptr, WidePopupList()->PreviousPopupList());
 }
 
 class UcApplicationHintTest : public testing::Test {
