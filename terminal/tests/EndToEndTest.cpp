@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
+#include <shellapi.h>
+#include <winver.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -89,11 +91,15 @@ HWND ChildOfClass(HWND parent, const std::string& part) {
   return search.found;
 }
 
+std::string VeltermPath() {
+  return ExtractFilePath(ParamStr(0)) + "..\\velterm.exe";
+}
+
 // A velterm process, ended when the object goes.
 class TVelterm {
  public:
   explicit TVelterm(const std::string& args = "") {
-    std::string line = "\"" + ExtractFilePath(ParamStr(0)) + "..\\velterm.exe\"";
+    std::string line = "\"" + VeltermPath() + "\"";
     if (!args.empty())
       line += " " + args;
     STARTUPINFOA si{};
@@ -179,6 +185,53 @@ std::vector<int> CountColours(HWND window, const std::vector<COLORREF>& colours)
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
   return counts;
+}
+
+// The colour of one pixel of an icon drawn on black.
+COLORREF IconPixel(HICON icon, int x, int y) {
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, 32, 32);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  PatBlt(memory, 0, 0, 32, 32, BLACKNESS);
+  DrawIconEx(memory, 0, 0, icon, 32, 32, 0, nullptr, DI_NORMAL);
+  const COLORREF c = GetPixel(memory, x, y);
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return c;
+}
+
+TEST(VeltermResources, TheSettingsFileIconIsIconTwo) {
+  const std::string path = VeltermPath();
+  ASSERT_GE(ExtractIconExA(path.c_str(), -1, nullptr, nullptr, 0), 3u);
+  HICON icons[3] = {};
+  ASSERT_EQ(3u, ExtractIconExA(path.c_str(), 0, icons, nullptr, 3));
+  // The program's screen stands on a grey foot; the settings page has an
+  // amber band at the bottom.
+  EXPECT_EQ(RGB(90, 90, 90), IconPixel(icons[0], 16, 30));
+  EXPECT_EQ(RGB(254, 203, 14), IconPixel(icons[2], 16, 30));
+  for (HICON icon : icons)
+    DestroyIcon(icon);
+}
+
+TEST(VeltermResources, VersionBlockCarriesTheAboutBoxValues) {
+  const std::string path = VeltermPath();
+  DWORD handle = 0;
+  std::vector<char> block(GetFileVersionInfoSizeA(path.c_str(), &handle));
+  ASSERT_FALSE(block.empty());
+  ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data()));
+  void* value = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", &value, &length));
+  ASSERT_GE(length, 4u);
+  EXPECT_EQ(0x0409, static_cast<const WORD*>(value)[0]);
+  EXPECT_EQ(0x04E4, static_cast<const WORD*>(value)[1]);
+  for (const char* name : {"FileVersion", "LegalCopyright", "LegalTrademarks"}) {
+    const std::string key = std::string("\\StringFileInfo\\040904E4\\") + name;
+    EXPECT_TRUE(VerQueryValueA(block.data(), key.c_str(), &value, &length) && length > 1) << name;
+  }
 }
 
 TEST(VeltermEndToEnd, TypesToThePeerAndShowsItsAnswerInTheDeviceColour) {
