@@ -1,15 +1,12 @@
 #include "UcControls.h"
 
 #include "ActnList.h"
-#include "Menus.h"
 #include "StdCtrls.h"
 #include "System.h"
 #include "UcGraphics.h"
 #include "UcMenus.h"
 #include "UcSysUtils.h"
 #include "UcWindows.h"
-
-#include <vector>
 
 namespace {
 
@@ -58,7 +55,7 @@ std::wstring WindowTextW(HWND window) {
   return text;
 }
 
-// Makes the closure an assigned text setter for SetPairedWideText.
+// The 8-bit setters that SetPairedWideText calls.
 struct TTextSetter {
   TControl* control;
   void SetText(const std::string& value) { control->SetText(value); }
@@ -121,8 +118,8 @@ TWideControlHelper* GetWideControlHelper(TControl* control, bool create) {
 std::wstring GetWideControlText(TControl* control) {
   if (!IsUnicodePlatform() || HasAnsiWindow(control))
     return AnsiToWide(control->Text());
-  TWideControlHelper* helper = GetWideControlHelper(control, false);
   if (!IsWindowed(control)) {
+    TWideControlHelper* helper = GetWideControlHelper(control, false);
     if (helper && helper->HasText())
       return GetPairedWideText(helper->WideText(), control->Text());
     return AnsiToWide(control->Text());
@@ -143,14 +140,12 @@ void SetWideControlText(TControl* control, const std::wstring& value) {
       control->SetText(WideToAnsi(value));
       return;
     }
-    // Stored before the setter runs: a text-change handler reads it.
-    const bool had = helper->HasText();
-    if (!had)
+    // A helper made for the hint alone starts from the 8-bit text.
+    if (!helper->HasText())
       helper->StoreText(AnsiToWide(control->Text()));
     TTextSetter setter{control};
     SetPairedWideText(value, helper->WideText(), control->Text(),
                       Method<&TTextSetter::SetText>(&setter));
-    helper->StoreText(helper->WideText());
     return;
   }
   if (const HWND window = WindowOf(control)) {

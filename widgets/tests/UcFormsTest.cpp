@@ -4,6 +4,7 @@
 #include "UcActnList.h"
 #include "UcControlsTestControls.h"
 #include "UcForms.h"
+#include "System.h"
 #include "UcMenus.h"
 #include "WidgetEnvironment.h"
 
@@ -138,6 +139,12 @@ TEST(UcAccelerator, MatchesTheMarkedCharacterInEitherCase) {
   EXPECT_TRUE(MatchWideAccelerator(0x0416, L"&\u0436\u0443\u043A"));
   EXPECT_FALSE(MatchWideAccelerator('A', L"Fish && Chips"));
   EXPECT_FALSE(MatchWideAccelerator('S', L""));
+  // The far-east group "(&S)" behind a caption marks its letter the same way.
+  const bool farEast = SysLocale().FarEast;
+  SysLocale().FarEast = true;
+  EXPECT_TRUE(MatchWideAccelerator('S', L"\u4FDD\u5B58(&S)"));
+  EXPECT_FALSE(MatchWideAccelerator('S', L"\u4FDD\u5B58(S)"));
+  SysLocale().FarEast = farEast;
 }
 
 TEST(UcApplicationStartup, HookMessageAndApplicationAreInPlace) {
