@@ -116,41 +116,41 @@ void TUcCustomLabel::DoDrawText(TRect& rect, UINT flags) {
   if (!ShowAccelChar())
     flags |= DT_NOPREFIX;
   flags = DrawTextBiDiModeFlags(flags);
-  TCanvas* canvas = Canvas();
-  canvas->SetFont(Font());
+  Canvas()->SetFont(Font());
   if (EllipsisPosition() != epNone && !AutoSize()) {
     static const UINT kEllipsis[] = {0, DT_PATH_ELLIPSIS, DT_END_ELLIPSIS, DT_WORD_ELLIPSIS};
-    std::wstring shown = text;
     flags = (flags & ~(DT_CALCRECT | DT_EXPANDTABS)) | kEllipsis[EllipsisPosition()];
-    if (WordWrap() &&
-        (EllipsisPosition() == epEndEllipsis || EllipsisPosition() == epWordEllipsis)) {
-      // Drops words from the end (characters when there are no blanks) until
-      // the rest and "..." fit the label's height.
-      while (!text.empty()) {
-        TRect r = rect;
-        r.right -= CanvasWideTextWidth(canvas, L"...");
-        PlatformDrawText(canvas->Handle(), shown, -1, &r, flags | DT_CALCRECT);
-        const int h = r.Height();
-        if (ClientHeight() >= h || Font()->Height() >= h)
-          break;
-        size_t p = WideLastDelimiter(L" \t", text);
-        if (p == 0)
-          p = text.size();
-        text.resize(p - 1);
-        shown = text + L"...";
-      }
-    }
-    if (!text.empty())
-      text = shown;
+    if (WordWrap() && (EllipsisPosition() == epEndEllipsis || EllipsisPosition() == epWordEllipsis))
+      text = DropWordsToFit(text, rect, flags);
   }
   DrawWideCaption(text, rect, flags | measuring);
 }
 
+// Drops words from the end (characters when there are no blanks) until the
+// rest and "..." fit the label's height.
+std::wstring TUcCustomLabel::DropWordsToFit(std::wstring text, const TRect& rect, UINT flags) {
+  TCanvas* canvas = Canvas();
+  std::wstring shown = text;
+  while (!text.empty()) {
+    TRect r = rect;
+    r.right -= CanvasWideTextWidth(canvas, L"...");
+    PlatformDrawText(canvas->Handle(), shown, -1, &r, flags | DT_CALCRECT);
+    const int h = r.Height();
+    if (ClientHeight() >= h || Font()->Height() >= h)
+      break;
+    size_t p = WideLastDelimiter(L" \t", text);
+    if (p == 0)
+      p = text.size();
+    text.resize(p - 1);
+    shown = text + L"...";
+  }
+  return text.empty() ? text : shown;
+}
+
 void TUcCustomLabel::DrawWideCaption(const std::wstring& text, TRect& rect, UINT flags) {
-  const HDC dc = Canvas()->Handle();
   const int length = static_cast<int>(text.size());
   if (Enabled()) {
-    PlatformDrawText(dc, text, length, &rect, flags);
+    PlatformDrawText(Canvas()->Handle(), text, length, &rect, flags);
     return;
   }
   OffsetRect(&rect, 1, 1);

@@ -45,6 +45,7 @@ class TUcCustomLabel : public TCustomLabel {
   const TMetaClass* GetActionLinkClass() const override;
 
  private:
+  std::wstring DropWordsToFit(std::wstring text, const TRect& rect, UINT flags);
   void DrawWideCaption(const std::wstring& text, TRect& rect, UINT flags);
 };
 
