@@ -1,0 +1,502 @@
+// The real kolvexmk.exe in its own process, driven through its windows as a
+// user would: connect to the fake instrument, read what it shows, set the
+// measurement period, watch the poll, start and stop, lose the instrument,
+// start a second time, and show the traffic in debug mode. The controls are
+// found where the form data puts them.
+#include "FakeInstrument.h"
+#include "FileUtils.h"
+#include "LibraryEnvironment.h"
+#include "SysUtils.h"
+#include "System.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+const auto* const environment = testing::AddGlobalTestEnvironment(new TLibraryEnvironment);
+
+bool WaitFor(const std::function<bool()>& condition, DWORD ms) {
+  const DWORD start = GetTickCount();
+  while (!condition()) {
+    if (GetTickCount() - start > ms)
+      return false;
+    Sleep(50);
+  }
+  return true;
+}
+
+std::string ClassOf(HWND window) {
+  char name[128] = {};
+  GetClassNameA(window, name, sizeof(name));
+  return name;
+}
+
+DWORD ProcessOf(HWND window) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  return pid;
+}
+
+struct TTopSearch {
+  DWORD pid;
+  std::string className;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectTopWindow(HWND w, LPARAM p) {
+  auto* s = reinterpret_cast<TTopSearch*>(p);
+  if (ProcessOf(w) == s->pid && IsWindowVisible(w) && ClassOf(w) == s->className)
+    s->found.push_back(w);
+  return TRUE;
+}
+
+// The process's visible top-level windows of a class.
+std::vector<HWND> TopWindows(DWORD pid, const std::string& className) {
+  TTopSearch search{pid, className, {}};
+  EnumWindows(CollectTopWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::wstring TextOf(HWND window) {
+  wchar_t text[512] = {};
+  SendMessageW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+std::string AnsiTextOf(HWND window) {
+  return WideToAnsi(TextOf(window));
+}
+
+// Where the form data puts a control: its class and its top-left corner in
+// the main window's client area.
+struct TPlace {
+  const char* classPrefix;
+  int x;
+  int y;
+};
+
+const TPlace kPorts{"TUcComboBox", 117, 91};
+const TPlace kConnect{"TUcButton", 117, 115};
+const TPlace kCommEcho{"TUcCheckBox", 15, 143};
+const TPlace kVerboseErrors{"TUcCheckBox", 15, 163};
+const TPlace kRepStandard{"TUcComboBox", 117, 239};
+const TPlace kMeasPeriod{"TUcAlignedEdit", 117, 263};
+const TPlace kRepIntervalMin{"TUcAlignedEdit", 117, 287};
+const TPlace kRepIntervalSec{"TUcAlignedEdit", 161, 287};
+const TPlace kDetectorID{"TUcAlignedEdit", 325, 91};
+const TPlace kProductID{"TUcAlignedEdit", 325, 117};
+const TPlace kDetectorType{"TUcAlignedEdit", 325, 143};
+const TPlace kPartNr{"TUcAlignedEdit", 325, 169};
+const TPlace kSerialNr{"TUcAlignedEdit", 325, 195};
+const TPlace kFirmware{"TUcAlignedEdit", 325, 221};
+const TPlace kDateFormat{"TUcComboBox", 325, 247};
+const TPlace kCalDate{"TUcAlignedEdit", 325, 273};
+const TPlace kCalDust{"TUcAlignedEdit", 325, 325};
+const TPlace kParticleLimits{"TUcCheckBox", 443, 163};
+const TPlace kPartLimits1{"TUcComboBox", 431, 331};
+const TPlace kPartLimits3{"TUcComboBox", 523, 331};
+const TPlace kMoistLimit{"TUcAlignedEdit", 572, 330};
+const TPlace kClassCode{"TUcPanel", 735, 169};
+const TPlace kStart{"TUcButton", 639, 355};
+const TPlace kStop{"TUcButton", 735, 355};
+
+struct TPlaceSearch {
+  HWND main;
+  TPlace place;
+  HWND found;
+};
+
+BOOL CALLBACK MatchPlace(HWND w, LPARAM p) {
+  auto* s = reinterpret_cast<TPlaceSearch*>(p);
+  if (ClassOf(w).rfind(s->place.classPrefix, 0) != 0)
+    return TRUE;
+  RECT r;
+  GetWindowRect(w, &r);
+  MapWindowPoints(nullptr, s->main, reinterpret_cast<POINT*>(&r), 2);
+  if (r.left != s->place.x || r.top != s->place.y)
+    return TRUE;
+  s->found = w;
+  return FALSE;
+}
+
+HWND ControlAt(HWND main, const TPlace& place) {
+  TPlaceSearch search{main, place, nullptr};
+  EnumChildWindows(main, MatchPlace, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+BOOL CALLBACK MatchStatusBar(HWND w, LPARAM p) {
+  if (ClassOf(w).find("StatusBar") == std::string::npos)
+    return TRUE;
+  *reinterpret_cast<HWND*>(p) = w;
+  return FALSE;
+}
+
+HWND StatusBarOf(HWND main) {
+  HWND found = nullptr;
+  EnumChildWindows(main, MatchStatusBar, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+void Click(HWND control) {
+  RECT r;
+  GetClientRect(control, &r);
+  const LPARAM at = MAKELPARAM(r.right / 2, r.bottom / 2);
+  PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageA(control, WM_LBUTTONUP, 0, at);
+}
+
+// A status panel's text, read through memory of the bar's process.
+std::string PanelText(HWND bar, int index) {
+  HANDLE process =
+      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, ProcessOf(bar));
+  if (!process)
+    return "?";
+  std::wstring text(256, L'\0');
+  const SIZE_T bytes = text.size() * sizeof(wchar_t);
+  void* remote = VirtualAllocEx(process, nullptr, bytes, MEM_COMMIT, PAGE_READWRITE);
+  if (remote) {
+    SendMessageW(bar, SB_GETTEXTW, index, reinterpret_cast<LPARAM>(remote));
+    ReadProcessMemory(process, remote, &text[0], bytes, nullptr);
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  }
+  CloseHandle(process);
+  return WideToAnsi(text.c_str());
+}
+
+std::string ComboText(HWND combo) {
+  const LRESULT index = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+  if (index == CB_ERR)
+    return "<none>";
+  wchar_t text[128] = {};
+  SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
+  return WideToAnsi(text);
+}
+
+bool Checked(HWND box) {
+  return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+std::string AppDataFolder() {
+  char path[MAX_PATH] = {};
+  SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, 0, path);
+  return std::string(path) + "\\Velmor\\kolvexMK\\";
+}
+
+std::string ReadFile(const std::string& name) {
+  std::ifstream f(name, std::ios::binary);
+  std::stringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+// The program's real settings file, written for the test and put back
+// afterwards (CTest's lock kolvexmk_config keeps others away meanwhile).
+class TConfigFile {
+ public:
+  explicit TConfigFile(int port) : name_(AppDataFolder() + "config.kcc") {
+    existed_ = FileExists(name_);
+    if (existed_)
+      saved_ = ReadFile(name_);
+    ForceDirectories(AppDataFolder());
+    std::ofstream(name_, std::ios::binary)
+        << Format("[COM]\r\nPort=%d\r\n[APP]\r\nLanguage=0\r\n", port);
+  }
+  ~TConfigFile() {
+    if (existed_)
+      std::ofstream(name_, std::ios::binary) << saved_;
+    else
+      DeleteFileA(name_.c_str());
+  }
+  TConfigFile(const TConfigFile&) = delete;
+  TConfigFile& operator=(const TConfigFile&) = delete;
+
+ private:
+  std::string name_;
+  bool existed_ = false;
+  std::string saved_;
+};
+
+// A kolvexmk process, ended when the object goes.
+class TKolvexmk {
+ public:
+  explicit TKolvexmk(const std::string& args = "") {
+    std::string line = "\"" + ExtractFilePath(ParamStr(0)) + "..\\kolvexmk.exe\"";
+    if (!args.empty())
+      line += " " + args;
+    STARTUPINFOA si{};
+    si.cb = sizeof(si);
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_))
+      throw std::runtime_error("cannot start kolvexmk");
+  }
+  ~TKolvexmk() {
+    for (HWND box : TopWindows(pi_.dwProcessId, "#32770"))
+      PostMessageA(box, WM_COMMAND, IDOK, 0);
+    if (HWND w = MainWindow())
+      PostMessageA(w, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(pi_.hProcess, 8000) != WAIT_OBJECT_0)
+      TerminateProcess(pi_.hProcess, 9);
+    CloseHandle(pi_.hProcess);
+    CloseHandle(pi_.hThread);
+  }
+  TKolvexmk(const TKolvexmk&) = delete;
+  TKolvexmk& operator=(const TKolvexmk&) = delete;
+
+  DWORD Pid() const { return pi_.dwProcessId; }
+  HANDLE Process() const { return pi_.hProcess; }
+  HWND MainWindow() const {
+    const std::vector<HWND> found = TopWindows(pi_.dwProcessId, "TMainForm");
+    return found.empty() ? nullptr : found[0];
+  }
+  HWND WaitWindow() const {
+    HWND w = nullptr;
+    WaitFor([&] { return (w = MainWindow()) != nullptr; }, 20000);
+    return w;
+  }
+  // The text of the message box it shows; empty when none came.
+  std::string WaitBox(DWORD ms) const {
+    HWND box = nullptr;
+    WaitFor(
+        [&] {
+          const std::vector<HWND> boxes = TopWindows(pi_.dwProcessId, "#32770");
+          box = boxes.empty() ? nullptr : boxes[0];
+          return box != nullptr;
+        },
+        ms);
+    if (!box)
+      return std::string();
+    const std::string text = AnsiTextOf(GetDlgItem(box, 0xFFFF));
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    return text;
+  }
+
+ private:
+  PROCESS_INFORMATION pi_{};
+};
+
+std::vector<std::string> SetCommands(TFakeInstrument& fake) {
+  std::vector<std::string> sets;
+  for (const std::string& line : fake.Received())
+    if (!line.empty() && line[0] == 'S')
+      sets.push_back(line);
+  return sets;
+}
+
+int CountOf(const std::vector<std::string>& lines, const std::string& line) {
+  return static_cast<int>(std::count(lines.begin(), lines.end(), line));
+}
+
+// Saves the window as a bitmap into the folder VEL_SHOTS names, if any.
+void SaveShot(HWND window, const std::string& name) {
+  const char* folder = getenv("VEL_SHOTS");
+  if (!folder)
+    return;
+  RECT r;
+  GetWindowRect(window, &r);
+  const int w = r.right - r.left;
+  const int h = r.bottom - r.top;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = w;
+  info.bmiHeader.biHeight = h;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, dib);
+  BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+  GdiFlush();
+  const DWORD stride = ((w * 3 + 3) / 4) * 4;
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof(file) + sizeof(info.bmiHeader);
+  file.bfSize = file.bfOffBits + stride * h;
+  std::ofstream out(std::string(folder) + "\\" + name + ".bmp", std::ios::binary);
+  out.write(reinterpret_cast<const char*>(&file), sizeof(file));
+  out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof(info.bmiHeader));
+  out.write(static_cast<const char*>(bits), stride * h);
+  SelectObject(memory, old);
+  DeleteObject(dib);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+}
+
+class KolvexmkEndToEnd : public testing::Test {
+ protected:
+  // The program started against the fake and connected.
+  HWND StartConnected(TFakeInstrument& fake, const std::string& args = "") {
+    config_.reset(new TConfigFile(fake.ComNumber()));
+    program_.reset(new TKolvexmk(args));
+    const HWND main = program_->WaitWindow();
+    if (!main)
+      return nullptr;
+    EXPECT_EQ("COM" + IntToStr(fake.ComNumber()), ComboText(ControlAt(main, kPorts)));
+    Click(ControlAt(main, kConnect));
+    const HWND bar = StatusBarOf(main);
+    const bool connected =
+        WaitFor([&] { return PanelText(bar, 1) == "Idle" && IsWindowEnabled(main); }, 15000);
+    EXPECT_TRUE(connected);
+    return connected ? main : nullptr;
+  }
+
+  void TearDown() override {
+    program_.reset();
+    config_.reset();
+  }
+
+  std::unique_ptr<TConfigFile> config_;
+  std::unique_ptr<TKolvexmk> program_;
+};
+
+TEST_F(KolvexmkEndToEnd, ConnectsAndShowsTheInstrumentsIdentityAndConfiguration) {
+  TFakeInstrument fake;
+  const HWND main = StartConnected(fake);
+  ASSERT_NE(nullptr, main);
+  EXPECT_EQ("Connected", PanelText(StatusBarOf(main), 0));
+  EXPECT_EQ("Disconnect", AnsiTextOf(ControlAt(main, kConnect)));
+  const std::pair<TPlace, const char*> edits[] = {
+      {kProductID, "PI"}, {kDetectorType, "PT"}, {kPartNr, "PN"},
+      {kSerialNr, "SN"},  {kFirmware, "SV"},     {kDetectorID, "DI"},
+      {kCalDate, "CD"},   {kCalDust, "DU"},      {kMeasPeriod, "MP"}};
+  for (const auto& edit : edits)
+    EXPECT_EQ(fake.Value(edit.second), AnsiTextOf(ControlAt(main, edit.first))) << edit.second;
+  const int interval = std::atoi(fake.Value("RI").c_str());
+  EXPECT_EQ(IntToStr(interval / 60), AnsiTextOf(ControlAt(main, kRepIntervalMin)));
+  EXPECT_EQ(IntToStr(interval % 60), AnsiTextOf(ControlAt(main, kRepIntervalSec)));
+  EXPECT_EQ(fake.Value("DF"), ComboText(ControlAt(main, kDateFormat)));
+  EXPECT_EQ(fake.Value("RS"), ComboText(ControlAt(main, kRepStandard)));
+  const std::string limits = fake.Value("LT");
+  EXPECT_EQ(limits.substr(0, limits.find(',')), ComboText(ControlAt(main, kPartLimits1)));
+  EXPECT_EQ(limits.substr(limits.rfind(',') + 1), ComboText(ControlAt(main, kPartLimits3)));
+  EXPECT_EQ(fake.Value("CE") == "ON", Checked(ControlAt(main, kCommEcho)));
+  EXPECT_EQ(fake.Value("EV") == "ON", Checked(ControlAt(main, kVerboseErrors)));
+  EXPECT_EQ(fake.Value("WC") == "ON", Checked(ControlAt(main, kParticleLimits)));
+  EXPECT_TRUE(SetCommands(fake).empty());
+  SaveShot(main, "connected");
+}
+
+TEST_F(KolvexmkEndToEnd, EnterSendsTheNewMeasurementPeriodOnly) {
+  TFakeInstrument fake;
+  const HWND main = StartConnected(fake);
+  ASSERT_NE(nullptr, main);
+  const HWND edit = ControlAt(main, kMeasPeriod);
+  ASSERT_NE(nullptr, edit);
+  Click(edit);
+  PostMessageA(edit, EM_SETSEL, 0, -1);
+  for (char c : std::string("90\r"))
+    PostMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 0);
+  EXPECT_TRUE(WaitFor([&] { return fake.Value("MP") == "90"; }, 5000));
+  Sleep(1500);
+  EXPECT_EQ(std::vector<std::string>({"SMP 90"}), SetCommands(fake));
+  EXPECT_EQ("90", AnsiTextOf(edit));
+}
+
+TEST_F(KolvexmkEndToEnd, PollsOnceASecondAndStartsAndStops) {
+  TFakeInstrument fake;
+  const HWND main = StartConnected(fake);
+  ASSERT_NE(nullptr, main);
+  fake.ClearReceived();
+  Sleep(5000);
+  const int polls = CountOf(fake.Received(), "RDS");
+  EXPECT_GE(polls, 4);
+  EXPECT_LE(polls, 6);
+
+  const HWND start = ControlAt(main, kStart);
+  const HWND stop = ControlAt(main, kStop);
+  ASSERT_TRUE(IsWindowEnabled(start));
+  EXPECT_FALSE(IsWindowEnabled(stop));
+  Click(start);
+  EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(stop) && !IsWindowEnabled(start); }, 5000));
+  EXPECT_EQ("Measuring", PanelText(StatusBarOf(main), 1));
+  Click(stop);
+  EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(start) && !IsWindowEnabled(stop); }, 5000));
+  const std::vector<std::string> sets = SetCommands(fake);
+  EXPECT_EQ(1, CountOf(sets, "STR"));
+  EXPECT_EQ(1, CountOf(sets, "STP"));
+}
+
+TEST_F(KolvexmkEndToEnd, ASilentInstrumentGivesTheBoxAndTheDisconnectedState) {
+  TFakeInstrument fake;
+  const HWND main = StartConnected(fake);
+  ASSERT_NE(nullptr, main);
+  fake.SetSilent(true);
+  EXPECT_EQ("No device connected!", program_->WaitBox(10000));
+  EXPECT_TRUE(WaitFor([&] { return PanelText(StatusBarOf(main), 0) == "Not Connected"; }, 3000));
+  EXPECT_EQ("Connect", AnsiTextOf(ControlAt(main, kConnect)));
+  EXPECT_EQ("", AnsiTextOf(ControlAt(main, kSerialNr)));
+  EXPECT_EQ("", AnsiTextOf(ControlAt(main, kMeasPeriod)));
+  EXPECT_FALSE(IsWindowEnabled(ControlAt(main, kMeasPeriod)));
+  EXPECT_TRUE(IsWindowEnabled(ControlAt(main, kPorts)));
+}
+
+TEST_F(KolvexmkEndToEnd, ASecondStartEndsWithoutAWindowAndWakesTheFirst) {
+  TFakeInstrument fake;
+  config_.reset(new TConfigFile(fake.ComNumber()));
+  program_.reset(new TKolvexmk);
+  const HWND window = program_->WaitWindow();
+  ASSERT_NE(nullptr, window);
+  ShowWindow(window, SW_MINIMIZE);
+  ASSERT_TRUE(WaitFor([&] { return IsIconic(window) != FALSE; }, 3000));
+
+  TKolvexmk second;
+  bool secondShowed = false;
+  const bool ended = WaitFor(
+      [&] {
+        secondShowed |= second.MainWindow() != nullptr;
+        return WaitForSingleObject(second.Process(), 0) == WAIT_OBJECT_0;
+      },
+      15000);
+  ASSERT_TRUE(ended);
+  EXPECT_FALSE(secondShowed);
+  EXPECT_TRUE(WaitFor([&] { return !IsIconic(window) && GetForegroundWindow() == window; }, 3000));
+}
+
+TEST_F(KolvexmkEndToEnd, DebugModeShowsTheConsoleAndWritesTheLog) {
+  TFakeInstrument fake;
+  const std::string log = AppDataFolder() + Format("comm_%0.3d.log", fake.ComNumber());
+  DeleteFileA(log.c_str());
+  const HWND main = StartConnected(fake, "-debug");
+  ASSERT_NE(nullptr, main);
+  EXPECT_TRUE(FileExists(log));
+  SetForegroundWindow(main);
+  WaitFor([&] { return GetForegroundWindow() == main; }, 2000);
+  auto chord = [] {
+    keybd_event(VK_CONTROL, 0, 0, 0);
+    keybd_event(VK_SHIFT, 0, 0, 0);
+    keybd_event('C', 0, 0, 0);
+    keybd_event('C', 0, KEYEVENTF_KEYUP, 0);
+    keybd_event(VK_SHIFT, 0, KEYEVENTF_KEYUP, 0);
+    keybd_event(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
+  };
+  chord();
+  EXPECT_TRUE(WaitFor([&] { return !TopWindows(program_->Pid(), "TConsolForm").empty(); }, 5000));
+  program_.reset();
+  DeleteFileA(log.c_str());
+}
+
+TEST_F(KolvexmkEndToEnd, AnOverLimitCodeBlinks) {
+  TFakeInstrument fake({"set=LR=20/16/13"});
+  const HWND main = StartConnected(fake);
+  ASSERT_NE(nullptr, main);
+  const HWND code = ControlAt(main, kClassCode);
+  ASSERT_NE(nullptr, code);
+  EXPECT_TRUE(WaitFor([&] { return AnsiTextOf(code) == "20/16/13"; }, 5000));
+  EXPECT_TRUE(WaitFor([&] { return AnsiTextOf(code) == "  /16/13"; }, 3000));
+  SaveShot(main, "blank-phase");
+}
+
+}  // namespace
