@@ -384,7 +384,8 @@ class TCustomComboBox : public TWinControl {
   // The item DC while an owner-drawn item is drawn.
   TCanvas* Canvas() const { return canvas_.get(); }
 
-  void AddItem(const std::string& text, TObject* object);
+  // Virtual: a wide combo box takes the item into its wide list.
+  virtual void AddItem(const std::string& text, TObject* object);
   // Adds the selected item with its object to destination (a combo box).
   virtual void CopySelection(TWinControl* destination);
 

@@ -392,6 +392,10 @@ void TUcCustomComboBox::AddItem(const std::wstring& item, TObject* object) {
   wideItems_->AddObject(item, object);
 }
 
+void TUcCustomComboBox::AddItem(const std::string& item, TObject* object) {
+  wideItems_->AddObject(AnsiToWide(item), object);
+}
+
 void TUcCustomComboBox::DefineProperties(TFiler& filer) {
   TCustomComboBox::DefineProperties(filer);
   DefineWidePersistentProperties(filer, this);

@@ -182,6 +182,9 @@ class TUcCustomComboBox : public TCustomComboBox, public IWideListControl {
   virtual void SetItems(TUcStrings* value);
   // Items.AddObject; also the wide list-control operation.
   void AddItem(const std::wstring& item, TObject* object) override;
+  // An 8-bit item (another combo box's CopySelection) is widened: the base
+  // would hand its 8-bit buffer to the Unicode window unconverted.
+  void AddItem(const std::string& item, TObject* object) override;
 
   std::wstring Text() { return GetWideControlText(this); }
   void SetText(const std::wstring& value) { SetWideControlText(this, value); }

@@ -334,6 +334,11 @@ TEST_F(UcComboBoxes, CopySelectionAddsWideOrConvertedItems) {
   EXPECT_EQ(wide->Items()->Objects(0), &tag);
   EXPECT_EQ(ansi->Items()->Strings(0), "???");
   EXPECT_EQ(ansi->Items()->Objects(0), &tag);
+  // And back: an 8-bit item arrives widened.
+  ansi->Items()->Add("caf\xE9");
+  ansi->SetItemIndex(1);
+  ansi->CopySelection(wide);
+  EXPECT_EQ(wide->Items()->Strings(1), L"caf\u00E9");
 }
 
 TEST_F(UcComboBoxes, EightBitFamilyKeepsItemsConverted) {
