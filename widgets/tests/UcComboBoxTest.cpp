@@ -252,6 +252,31 @@ TEST_F(UcComboBoxes, AutoCloseUpOnlyOnAnExactMatchAndReturnOnlyCloses) {
   EXPECT_EQ(combo->Text(), before);
 }
 
+TEST_F(UcComboBoxes, AutoDropDownOpensKeepingTheTypedTextAndTabCloses) {
+  TUcComboBox* combo = Combo(csDropDown);
+  for (const std::wstring& item : items_)
+    combo->Items()->Add(item);
+  combo->SetAutoDropDown(true);
+  combo->SetFocus();
+  combo->SetItemIndex(1);
+  combo->SetText(kCjk + L"x");
+  combo->SetWideSelStart(3);
+  Char(combo->EditHandle(), L'y');
+  EXPECT_TRUE(combo->DroppedDown());
+  EXPECT_EQ(combo->Text(), kCjk + L"xy");
+  Char(combo->EditHandle(), VK_TAB);
+  EXPECT_FALSE(combo->DroppedDown());
+  TUcComboBox* list = Combo(csDropDownList, "List");
+  list->Items()->Add(kGreek);
+  list->SetAutoDropDown(true);
+  list->SetFocus();
+  Char(list->Handle(), L'\u03A3');
+  EXPECT_TRUE(list->DroppedDown());
+  EXPECT_EQ(list->ItemIndex(), 0);
+  Char(list->Handle(), VK_TAB);
+  EXPECT_FALSE(list->DroppedDown());
+}
+
 TEST_F(UcComboBoxes, WideCharactersReachTheEditWhileKeyPressSees255) {
   TUcComboBox* combo = Combo(csDropDown);
   combo->SetAutoComplete(false);
