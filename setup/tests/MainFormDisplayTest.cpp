@@ -252,6 +252,42 @@ TEST_F(MainFormDisplayTest, ALimitReplyStoresEachItemAndSelectsItsEntry) {
   EXPECT_EQ(16, Device()->PartLimits[3]);
 }
 
+// The columns of the combo box's selection field that hold dark (text)
+// pixels, as the screen shows them.
+std::vector<int> DarkColumns(TUcComboBox* combo) {
+  combo->Repaint();
+  classlib::PumpFor(100);
+  RECT client;
+  GetClientRect(combo->Handle(), &client);
+  const int width = client.right - GetSystemMetrics(SM_CXVSCROLL);
+  HDC dc = GetDC(combo->Handle());
+  std::vector<int> columns;
+  for (int x = 0; x < width; ++x)
+    for (int y = 3; y < client.bottom - 3; ++y) {
+      const COLORREF c = GetPixel(dc, x, y);
+      if (GetRValue(c) + GetGValue(c) + GetBValue(c) < 200) {
+        columns.push_back(x);
+        break;
+      }
+    }
+  ReleaseDC(combo->Handle(), dc);
+  return columns;
+}
+
+TEST_F(MainFormDisplayTest, ComboItemsAreDrawnCentredAndNoSelectionDrawsNoText) {
+  form_->EnableControls(true);
+  TUcComboBox* combo = form_->cbOrientation;
+  combo->SetItemIndex(0);
+  const std::vector<int> text = DarkColumns(combo);
+  ASSERT_FALSE(text.empty());
+  RECT client;
+  GetClientRect(combo->Handle(), &client);
+  const int fieldCentre = (client.right - GetSystemMetrics(SM_CXVSCROLL)) / 2;
+  EXPECT_NEAR(fieldCentre, (text.front() + text.back()) / 2, 4);
+  combo->SetItemIndex(-1);
+  EXPECT_TRUE(DarkColumns(combo).empty());
+}
+
 // ---- Result display ------------------------------------------------------------------------
 
 TEST_F(MainFormDisplayTest, ACodeAboveItsLimitBlanksForTwoTicksOfFive) {
