@@ -254,6 +254,13 @@ TEST_F(UcButtons, EightBitFamilyBehavesAsTheBase) {
   EXPECT_EQ(button->TControl::Caption(), "&???\xE9");
   EXPECT_EQ(button->Caption(), L"&???\u00E9");
   EXPECT_EQ(label->TControl::Caption(), "x\xE9");
+  for (TButtonControl* other :
+       std::vector<TButtonControl*>{Add<TUcCheckBox>("Check", Bounds(8, 70, 120, 25)),
+                                    Add<TUcRadioButton>("Radio", Bounds(8, 100, 120, 25))}) {
+    SetWideControlText(other, kGreek);
+    EXPECT_FALSE(IsWindowUnicode(other->Handle()));
+    EXPECT_EQ(other->TControl::Caption(), WideToAnsi(kGreek));
+  }
   Watch(button);
   EXPECT_EQ(form_->Perform(CM_DIALOGCHAR, '?', 0), 1);
   EXPECT_EQ(log_.size(), 1u);
