@@ -448,6 +448,14 @@ TEST_F(UcControlsTest, FailedCreationRaisesAndLeavesNoWindowNorTrap) {
   SetWideControlText(box, kGreek);
   EXPECT_EQ(kGreek, WindowText(box->Handle()));
 
+  // A name the 8-bit class takes but the wide one, longer by its suffix,
+  // does not.
+  auto* longName = Add<TTestWideBox>();
+  longName->ClassNameOverride = std::string(250, 'W');
+  EXPECT_THROW(longName->HandleNeeded(), EOSError);
+  EXPECT_FALSE(longName->HandleAllocated());
+  EXPECT_EQ(traps + 1, TrapCount());
+
   auto* orphan = Create<TTestWideBox>(form_.get());
   orphan->SetParentWindow(reinterpret_cast<HWND>(0x7FFF0001));
   EXPECT_THROW(orphan->HandleNeeded(), EOSError);

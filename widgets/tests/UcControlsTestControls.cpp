@@ -18,6 +18,12 @@ void TTestWideButton::CreateWindowHandle(const TCreateParams& params) {
   CreateUnicodeHandle(this, params, L"BUTTON");
 }
 
+void TTestWideBox::CreateParams(TCreateParams& params) {
+  TTestWideControl::CreateParams(params);
+  if (!ClassNameOverride.empty())
+    params.WinClassName = ClassNameOverride;
+}
+
 void TTestWideBox::CreateWindowHandle(const TCreateParams& params) {
   CreateUnicodeHandle(this, params, std::wstring());
 }

@@ -69,8 +69,11 @@ class TTestWideBox : public TTestWideControl<TCustomControl> {
   // Answers WM_GETTEXTLENGTH with this much more than the text has, as some
   // system windows do.
   int ExtraTextLength = 0;
+  // Replaces the window class name.
+  std::string ClassNameOverride;
 
  protected:
+  void CreateParams(TCreateParams& params) override;
   void CreateWindowHandle(const TCreateParams& params) override;
   void Dispatch(TMessage& m) override;
 };
