@@ -36,12 +36,8 @@ TAboutShellExecute& ShellSource() {
   return source;
 }
 
-std::wstring Text(int number) {
+std::wstring AboutText(int number) {
   return TextSource() ? TextSource()(number) : std::wstring();
-}
-
-std::string Text8(int number) {
-  return WideToAnsi(Text(number));
 }
 
 void OpenShell(const std::string& file) {
@@ -113,13 +109,13 @@ void TAboutForm::FormCreate(TObject*) {
 }
 
 void TAboutForm::UpdateCaptions() {
-  SetCaption(Text8(3));
-  lProduct->SetCaption(Text8(0));
-  btnOk->SetCaption(Text8(1));
-  lAddress->SetCaption(Text8(4));
-  lPhone->SetCaption(Text8(5));
-  lWebsite->SetCaption(Text8(6));
-  leMail->SetCaption(Text8(MailText()));
+  SetCaption(WideToAnsi(AboutText(3)));
+  lProduct->SetCaption(AboutText(0));
+  btnOk->SetCaption(AboutText(1));
+  lAddress->SetCaption(AboutText(4));
+  lPhone->SetCaption(AboutText(5));
+  lWebsite->SetCaption(AboutText(6));
+  leMail->SetCaption(AboutText(MailText()));
 }
 
 void TAboutForm::ShowVersionInfo(const std::string& fileName) {
@@ -137,9 +133,9 @@ void TAboutForm::ShowVersionInfo(const std::string& fileName) {
     return;
   const auto* pair = static_cast<const uint16_t*>(translation);
   const std::string key = IntToHex(pair[0], 4) + IntToHex(pair[1], 4);
-  lVersion->SetCaption("Version " + VersionValue(block, key, "FileVersion"));
-  lCopyright->SetCaption("Copyright " + VersionValue(block, key, "LegalCopyright"));
-  lTrademarks->SetCaption(VersionValue(block, key, "LegalTrademarks"));
+  lVersion->SetCaption(AnsiToWide("Version " + VersionValue(block, key, "FileVersion")));
+  lCopyright->SetCaption(AnsiToWide("Copyright " + VersionValue(block, key, "LegalCopyright")));
+  lTrademarks->SetCaption(AnsiToWide(VersionValue(block, key, "LegalTrademarks")));
 }
 
 void TAboutForm::ShowContactInfo() {

@@ -6,6 +6,7 @@
 #include "ExtCtrls.h"
 #include "Forms.h"
 #include "StdCtrls.h"
+#include "UcStdCtrls.h"
 
 #include <functional>
 #include <string>
@@ -38,24 +39,24 @@ class TAboutForm : public TForm {
   TImage* imgIcon = nullptr;
   TPanel* Panel1 = nullptr;
   TPanel* pUpperColorBar = nullptr;
-  TLabel* lProduct = nullptr;
-  TLabel* lVersion = nullptr;
+  TUcLabel* lProduct = nullptr;
+  TUcLabel* lVersion = nullptr;
   TImage* imgCompany = nullptr;
-  TLabel* lCopyright = nullptr;
-  TLabel* lTrademarks = nullptr;
-  TLabel* lAddress = nullptr;
+  TUcLabel* lCopyright = nullptr;
+  TUcLabel* lTrademarks = nullptr;
+  TUcLabel* lAddress = nullptr;
   TLabel* lAddress1 = nullptr;
   TLabel* lAddress2 = nullptr;
   TLabel* lAddress3 = nullptr;
   TLabel* lAddress4 = nullptr;
   TLabel* lAddress5 = nullptr;
-  TLabel* lPhone = nullptr;
-  TLabel* lWebsite = nullptr;
-  TLabel* leMail = nullptr;
+  TUcLabel* lPhone = nullptr;
+  TUcLabel* lWebsite = nullptr;
+  TUcLabel* leMail = nullptr;
   TLabel* lPhoneNr = nullptr;
   TLabel* lURL = nullptr;
   TLabel* lMail = nullptr;
-  TButton* btnOk = nullptr;
+  TUcButton* btnOk = nullptr;
 
   void FormCreate(TObject* sender);
   void lMailClick(TObject* sender);

@@ -4,6 +4,7 @@
 #include "DateUtils.h"
 #include "FileUtils.h"
 #include "SysUtils.h"
+#include "UcGraphics.h"
 #include "System.h"
 #include "frmAbout.h"
 #include "uLanguages.h"
@@ -329,7 +330,7 @@ void TMainForm::ShowTerminalView() {
   table[kDeviceColor] = settings_->ColorDevice();
   table[kUserColor] = settings_->ColorUser();
   termHistory->SetColorTable(table);
-  lMode->SetCaption(LangText8(41) + ":");
+  lMode->SetCaption(LangText(41) + L":");
   termHistory->SetVisible(true);
   termHistory->FlushDisplay();
 }
@@ -354,7 +355,7 @@ void TMainForm::tbConnectClick(TObject*) {
 
 void TMainForm::ShowConnectState() {
   const bool open = ComPort->Active();
-  tbConnect->SetCaption(LangText8(open ? 38 : 37));
+  tbConnect->SetCaption(LangText(open ? 38 : 37));
   tbConnect->SetImageIndex(open ? 0 : 1);
   SetAcceptFiles(!open);
   if (HintsFromCaptions())
@@ -472,12 +473,12 @@ void TMainForm::UpdateTitle() {
 
 void TMainForm::UpdateCaptions() {
   UpdateTitle();
-  mmFile->SetCaption(LangText8(35));
-  mmHistory->SetCaption(LangText8(40));
-  mmOptions->SetCaption(LangText8(16));
-  miLanguage->SetCaption(LangText8(49));
-  mmHelp->SetCaption(LangText8(36));
-  lMode->SetCaption(LangText8(41) + ":");
+  mmFile->SetCaption(LangText(35));
+  mmHistory->SetCaption(LangText(40));
+  mmOptions->SetCaption(LangText(16));
+  miLanguage->SetCaption(LangText(49));
+  mmHelp->SetCaption(LangText(36));
+  lMode->SetCaption(LangText(41) + L":");
   ShowConnectState();
   SetActionCaptions();
   for (int i = 0; i < miLanguage->Count(); ++i)
@@ -487,45 +488,45 @@ void TMainForm::UpdateCaptions() {
 }
 
 void TMainForm::SetActionCaptions() {
-  const std::pair<TAction*, std::string> captions[] = {
-      {HistoryClearAction, LangText8(45)},
-      {HistorySaveAction, LangText8(61)},
-      {HistoryCopyAction, LangText8(46)},
-      {FileExitAction, LangText8(39)},
-      {HelpAboutAction, LangText8(3)},
-      {FileSettingsAction, LangText8(7)},
-      {OptASCIIAction, LangText8(43) + " ASCII"},
-      {FileLoadAction, LangText8(59)},
-      {FileSaveAction, LangText8(60)},
-      {HistoryPasteAction, LangText8(47)},
-      {PasswdModeAction, LangText8(69)},
+  const std::pair<TUcAction*, std::wstring> captions[] = {
+      {HistoryClearAction, LangText(45)},
+      {HistorySaveAction, LangText(61)},
+      {HistoryCopyAction, LangText(46)},
+      {FileExitAction, LangText(39)},
+      {HelpAboutAction, LangText(3)},
+      {FileSettingsAction, LangText(7)},
+      {OptASCIIAction, LangText(43) + L" ASCII"},
+      {FileLoadAction, LangText(59)},
+      {FileSaveAction, LangText(60)},
+      {HistoryPasteAction, LangText(47)},
+      {PasswdModeAction, LangText(69)},
   };
   for (const auto& caption : captions)
     caption.first->SetCaption(caption.second);
   if (!HintsFromCaptions())
     return;
   for (int i = 0; i < ActionList1->ActionCount(); ++i) {
-    auto* action = static_cast<TCustomAction*>(ActionList1->Actions(i));
+    auto* action = static_cast<TUcAction*>(ActionList1->Actions(i));
     action->SetHint(action->Caption());
   }
 }
 
 void TMainForm::UpdateStatusBar() {
-  const std::string texts[4] = {
-      Format("COM%d: %d,%s,%s,%s", settings_->Port(), settings_->Baud(),
-             TableText(settings_->Databits(), {"4", "5", "6", "7", "8"}),
-             TableText(settings_->Parity(), {"n", "o", "e", "m", "s"}),
-             TableText(settings_->Stopbits(), {"1", "1.5", "2"})),
-      LangText8(ComPort->Active() ? 57 : 58),
-      LangText8(22),
-      LangText8(settings_->LocalEcho() ? 53 : 54),
+  const std::wstring texts[4] = {
+      AnsiToWide(Format("COM%d: %d,%s,%s,%s", settings_->Port(), settings_->Baud(),
+                        TableText(settings_->Databits(), {"4", "5", "6", "7", "8"}),
+                        TableText(settings_->Parity(), {"n", "o", "e", "m", "s"}),
+                        TableText(settings_->Stopbits(), {"1", "1.5", "2"}))),
+      LangText(ComPort->Active() ? 57 : 58),
+      LangText(22),
+      LangText(settings_->LocalEcho() ? 53 : 54),
   };
   // The bar measures with its own font on its window's DC.
   StatusBar1->Handle();
   for (int i = 0; i < 4; ++i) {
-    TStatusPanel* panel = StatusBar1->Panels()->Items(i);
+    TUcStatusPanel* panel = StatusBar1->Panels()->Items(i);
     panel->SetText(texts[i]);
-    panel->SetWidth(StatusBar1->Canvas()->TextWidth(texts[i]) + 32);
+    panel->SetWidth(CanvasWideTextWidth(StatusBar1->Canvas(), texts[i]) + 32);
   }
 }
 
@@ -534,8 +535,8 @@ void TMainForm::BuildLanguageMenu() {
   for (int n = 0; n < kLanguages; ++n) {
     if (!LanguageAvailable(n))
       continue;
-    auto* item = Create<TMenuItem>(this);
-    item->SetCaption(WideToAnsi(GetLanguageName(n)));
+    auto* item = Create<TUcMenuItem>(this);
+    item->TMenuItem::SetCaption(WideToAnsi(GetLanguageName(n)));
     item->SetTag(n);
     item->SetChecked(n == languageId_);
     item->OnClick = Method<&TMainForm::LanguageItemClick>(this);

@@ -19,6 +19,10 @@
 #include "Threads.h"
 #include "VelComPort.h"
 #include "VelViewers.h"
+#include "UcActnList.h"
+#include "UcComCtrls.h"
+#include "UcMenus.h"
+#include "UcStdCtrls.h"
 #include "uSettings.h"
 
 #include <cstdint>
@@ -50,38 +54,38 @@ class TMainForm : public TForm {
   ~TMainForm() override;
 
   // Form data.
-  TToolBar* ToolBar1 = nullptr;
-  TToolButton* tbExit = nullptr;
-  TToolButton* tbConnect = nullptr;
-  TToolButton* tbSave = nullptr;
-  TToolButton* tbClear = nullptr;
-  TToolButton* tbCopy = nullptr;
-  TToolButton* tbPaste = nullptr;
-  TToolButton* tbASCII = nullptr;
-  TToolButton* tbPasswdMode = nullptr;
-  TToolButton* tbSettings = nullptr;
+  TUcToolBar* ToolBar1 = nullptr;
+  TUcToolButton* tbExit = nullptr;
+  TUcToolButton* tbConnect = nullptr;
+  TUcToolButton* tbSave = nullptr;
+  TUcToolButton* tbClear = nullptr;
+  TUcToolButton* tbCopy = nullptr;
+  TUcToolButton* tbPaste = nullptr;
+  TUcToolButton* tbASCII = nullptr;
+  TUcToolButton* tbPasswdMode = nullptr;
+  TUcToolButton* tbSettings = nullptr;
   TPanel* pContainer = nullptr;
-  TLabel* lMode = nullptr;
-  TStatusBar* StatusBar1 = nullptr;
-  TActionList* ActionList1 = nullptr;
-  TAction* HistoryClearAction = nullptr;
-  TAction* HistorySaveAction = nullptr;
-  TAction* HistoryCopyAction = nullptr;
-  TAction* FileExitAction = nullptr;
-  TAction* HelpAboutAction = nullptr;
-  TAction* FileSettingsAction = nullptr;
-  TAction* OptASCIIAction = nullptr;
-  TAction* FileLoadAction = nullptr;
-  TAction* FileSaveAction = nullptr;
-  TAction* HistoryPasteAction = nullptr;
-  TAction* PasswdModeAction = nullptr;
-  TMainMenu* MainMenu1 = nullptr;
-  TMenuItem* mmFile = nullptr;
-  TMenuItem* mmHistory = nullptr;
-  TMenuItem* mmOptions = nullptr;
-  TMenuItem* miLanguage = nullptr;
-  TMenuItem* mmHelp = nullptr;
-  TPopupMenu* puHistory = nullptr;
+  TUcLabel* lMode = nullptr;
+  TUcStatusBar* StatusBar1 = nullptr;
+  TUcActionList* ActionList1 = nullptr;
+  TUcAction* HistoryClearAction = nullptr;
+  TUcAction* HistorySaveAction = nullptr;
+  TUcAction* HistoryCopyAction = nullptr;
+  TUcAction* FileExitAction = nullptr;
+  TUcAction* HelpAboutAction = nullptr;
+  TUcAction* FileSettingsAction = nullptr;
+  TUcAction* OptASCIIAction = nullptr;
+  TUcAction* FileLoadAction = nullptr;
+  TUcAction* FileSaveAction = nullptr;
+  TUcAction* HistoryPasteAction = nullptr;
+  TUcAction* PasswdModeAction = nullptr;
+  TUcMainMenu* MainMenu1 = nullptr;
+  TUcMenuItem* mmFile = nullptr;
+  TUcMenuItem* mmHistory = nullptr;
+  TUcMenuItem* mmOptions = nullptr;
+  TUcMenuItem* miLanguage = nullptr;
+  TUcMenuItem* mmHelp = nullptr;
+  TUcPopupMenu* puHistory = nullptr;
   TImageList* il16x16 = nullptr;
   TImageList* il24x24 = nullptr;
   TImageList* il24x24Gray = nullptr;

@@ -7,6 +7,7 @@
 #include "LibraryEnvironment.h"
 #include "StdCtrls.h"
 #include "System.h"
+#include "WidgetModules.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,7 @@ namespace {
 
 class TAboutEnvironment : public TLibraryEnvironment {
  protected:
+  void BeforeStartup() override { RegisterWidgetModules(); }
   void AfterStartup() override {
     RegisterStdCtrlsClasses();
     RegisterExtCtrlsClasses();
@@ -47,21 +49,24 @@ class AboutTest : public testing::Test {
 TEST_F(AboutTest, CaptionsComeFromTheProgramsTexts) {
   auto form = MakeForm();
   EXPECT_EQ("T3", form->Caption());
-  EXPECT_EQ("T0", form->lProduct->Caption());
-  EXPECT_EQ("T1", form->btnOk->Caption());
-  EXPECT_EQ("T4", form->lAddress->Caption());
-  EXPECT_EQ("T5", form->lPhone->Caption());
-  EXPECT_EQ("T6", form->lWebsite->Caption());
-  EXPECT_EQ("T125", form->leMail->Caption());
+  EXPECT_EQ(L"T0", form->lProduct->Caption());
+  EXPECT_EQ(L"T1", form->btnOk->Caption());
+  EXPECT_EQ(L"T4", form->lAddress->Caption());
+  EXPECT_EQ(L"T5", form->lPhone->Caption());
+  EXPECT_EQ(L"T6", form->lWebsite->Caption());
+  EXPECT_EQ(L"T125", form->leMail->Caption());
   SetAboutTexts([](int n) { return L"T" + std::to_wstring(n); }, 71);
-  EXPECT_EQ("T71", MakeForm()->leMail->Caption());
+  EXPECT_EQ(L"T71", MakeForm()->leMail->Caption());
+  // The labels keep texts no 8-bit code page holds.
+  SetAboutTexts([](int n) { return n == 0 ? std::wstring(L"\u4e00\u4e8c") : L"x"; }, 71);
+  EXPECT_EQ(L"\u4e00\u4e8c", MakeForm()->lProduct->Caption());
 }
 
 TEST_F(AboutTest, VersionLinesComeFromTheProgramsResource) {
   auto form = MakeForm();
-  EXPECT_EQ("Version 2.3.4.5", form->lVersion->Caption());
-  EXPECT_EQ("Copyright (C) 2026 Velmor \"about\"", form->lCopyright->Caption());
-  EXPECT_EQ("Velmor is a mark of its maker", form->lTrademarks->Caption());
+  EXPECT_EQ(L"Version 2.3.4.5", form->lVersion->Caption());
+  EXPECT_EQ(L"Copyright (C) 2026 Velmor \"about\"", form->lCopyright->Caption());
+  EXPECT_EQ(L"Velmor is a mark of its maker", form->lTrademarks->Caption());
 }
 
 TEST_F(AboutTest, WithoutTranslationOrResourceTheDesignCaptionsStay) {
@@ -69,13 +74,13 @@ TEST_F(AboutTest, WithoutTranslationOrResourceTheDesignCaptionsStay) {
   for (const std::string& file :
        {folder + "about_no_translation.exe", folder + "no such file.exe"}) {
     auto form = MakeForm();
-    form->lVersion->SetCaption("Version");
-    form->lCopyright->SetCaption("Copyright");
-    form->lTrademarks->SetCaption("Trademarks");
+    form->lVersion->SetCaption(L"Version");
+    form->lCopyright->SetCaption(L"Copyright");
+    form->lTrademarks->SetCaption(L"Trademarks");
     form->ShowVersionInfo(file);
-    EXPECT_EQ("Version", form->lVersion->Caption()) << file;
-    EXPECT_EQ("Copyright", form->lCopyright->Caption()) << file;
-    EXPECT_EQ("Trademarks", form->lTrademarks->Caption()) << file;
+    EXPECT_EQ(L"Version", form->lVersion->Caption()) << file;
+    EXPECT_EQ(L"Copyright", form->lCopyright->Caption()) << file;
+    EXPECT_EQ(L"Trademarks", form->lTrademarks->Caption()) << file;
   }
 }
 

@@ -11,10 +11,12 @@
 #include "SysUtils.h"
 #include "System.h"
 #include "VeltermModules.h"
+#include "uLanguages.h"
 #include "uToolbox.h"
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
 #include <shlobj.h>
 
 #include <cstring>
@@ -257,17 +259,17 @@ TEST_F(MainFormTest, ReconnectingKeepsTheTerminalAndTogglesDropsAndCaption) {
   EXPECT_TRUE(AcceptsFiles());
   Connect();
   EXPECT_FALSE(AcceptsFiles());
-  EXPECT_EQ("Disconnect", form_->tbConnect->Caption());
+  EXPECT_EQ(L"Disconnect", form_->tbConnect->Caption());
   EXPECT_EQ(0, form_->tbConnect->ImageIndex());
-  EXPECT_EQ("Connected", form_->StatusBar1->Panels()->Items(1)->Text());
+  EXPECT_EQ(L"Connected", form_->StatusBar1->Panels()->Items(1)->Text());
   peer.Send("kept");
   ASSERT_TRUE(classlib::PumpUntil([&] { return WriteRowText() == "kept"; }, 3000));
   form_->tbConnectClick(form_->tbConnect);
   EXPECT_FALSE(form_->ComPort->Active());
   EXPECT_TRUE(AcceptsFiles());
-  EXPECT_EQ("Connect", form_->tbConnect->Caption());
+  EXPECT_EQ(L"Connect", form_->tbConnect->Caption());
   EXPECT_EQ(1, form_->tbConnect->ImageIndex());
-  EXPECT_EQ("Disconnected", form_->StatusBar1->Panels()->Items(1)->Text());
+  EXPECT_EQ(L"Disconnected", form_->StatusBar1->Panels()->Items(1)->Text());
   Connect();
   EXPECT_EQ("kept", WriteRowText());
 }
@@ -283,7 +285,7 @@ TEST_F(MainFormTest, AMissingPortShowsTheBoxAndStaysDisconnected) {
   EXPECT_EQ("Cannot Open COM" + IntToStr(absent.Number()), boxes.texts[0]);
   EXPECT_EQ("Error", boxes.captions[0]);
   EXPECT_FALSE(form_->ComPort->Active());
-  EXPECT_EQ("Connect", form_->tbConnect->Caption());
+  EXPECT_EQ(L"Connect", form_->tbConnect->Caption());
   EXPECT_TRUE(AcceptsFiles());
 }
 
@@ -306,7 +308,7 @@ TEST_F(MainFormTest, AFailureAfterOpeningClosesThePortBeforeTheBox) {
   ASSERT_EQ(1u, boxes.texts.size());
   EXPECT_FALSE(openWhenShown);
   EXPECT_FALSE(form_->ComPort->Active());
-  EXPECT_EQ("Connect", form_->tbConnect->Caption());
+  EXPECT_EQ(L"Connect", form_->tbConnect->Caption());
   EXPECT_TRUE(AcceptsFiles());
 }
 
@@ -327,7 +329,7 @@ TEST_F(MainFormTest, OutOfRangeFileValuesOpenWithTheDefaults) {
   EXPECT_FALSE(t.Crtscts);
   // The stored values stay as read, and the status bar says so.
   EXPECT_EQ(9, s->Databits());
-  EXPECT_EQ(Format("COM%d: 9600,?,?,?", peer.Number()),
+  EXPECT_EQ(AnsiToWide(Format("COM%d: 9600,?,?,?", peer.Number())),
             form_->StatusBar1->Panels()->Items(0)->Text());
 }
 
@@ -354,10 +356,10 @@ TEST_F(MainFormTest, StatusBarShowsTheLineSettings) {
   s->SetStopbits(2);
   s->SetLocalEcho(false);
   form_->ApplySettings(true);
-  EXPECT_EQ("COM3: 19200,7,e,2", form_->StatusBar1->Panels()->Items(0)->Text());
-  EXPECT_EQ("Terminal-Mode", form_->StatusBar1->Panels()->Items(2)->Text());
-  EXPECT_EQ("Echo: Off", form_->StatusBar1->Panels()->Items(3)->Text());
-  EXPECT_EQ("", form_->StatusBar1->Panels()->Items(4)->Text());
+  EXPECT_EQ(L"COM3: 19200,7,e,2", form_->StatusBar1->Panels()->Items(0)->Text());
+  EXPECT_EQ(L"Terminal-Mode", form_->StatusBar1->Panels()->Items(2)->Text());
+  EXPECT_EQ(L"Echo: Off", form_->StatusBar1->Panels()->Items(3)->Text());
+  EXPECT_EQ(L"", form_->StatusBar1->Panels()->Items(4)->Text());
 }
 
 // ---- Settings files ---------------------------------------------------------------------
@@ -665,7 +667,7 @@ TEST_F(MainFormTest, ChoosingALanguageRecaptionsAndSavesOnlyToTheDefaultFile) {
   EXPECT_EQ(2, form_->LanguageId());
   EXPECT_TRUE(german->Checked());
   EXPECT_NE(std::string::npos, ReadAll(defaultFile).find("Language=2")) << defaultFile;
-  EXPECT_EQ("Datei", form_->mmFile->Caption());
+  EXPECT_EQ(L"Datei", form_->mmFile->Caption());
   // Once another file is in use, the choice stays in memory.
   SetDialogExecutor(dkSave, [&](TCommonDialog* d) {
     static_cast<TSaveDialog*>(d)->SetFileName(folder_ + "other");
@@ -674,8 +676,26 @@ TEST_F(MainFormTest, ChoosingALanguageRecaptionsAndSavesOnlyToTheDefaultFile) {
   form_->FileSaveAction->Execute();
   form_->miLanguage->Items(0)->Click();
   EXPECT_EQ(0, form_->LanguageId());
-  EXPECT_EQ("File", form_->mmFile->Caption());
+  EXPECT_EQ(L"File", form_->mmFile->Caption());
   EXPECT_NE(std::string::npos, ReadAll(defaultFile).find("Language=2"));
+}
+
+TEST_F(MainFormTest, TheLanguageReachesEveryCaptionAndTheBarsWindow) {
+  TPeerPort peer(10, 256);
+  MakeForm(peer.Number());
+  TMenuItem* item = form_->FindComponent("miLanguage3")->As<TMenuItem>();
+  EXPECT_EQ(WideToAnsi(GetLanguageName(3)), item->TMenuItem::Caption());
+  item->Click();
+  EXPECT_EQ(LookupLanguageText(3, 35), form_->mmFile->Caption());
+  EXPECT_EQ(LookupLanguageText(3, 37), form_->tbConnect->Caption());
+  EXPECT_EQ(LookupLanguageText(3, 37), form_->tbConnect->Hint());
+  EXPECT_EQ(LookupLanguageText(3, 41) + L":", form_->lMode->Caption());
+  EXPECT_EQ(LookupLanguageText(3, 45), form_->HistoryClearAction->Caption());
+  EXPECT_EQ(LookupLanguageText(3, 45), form_->HistoryClearAction->Hint());
+  // The centred part as the bar's window holds it.
+  wchar_t part[64] = {};
+  SendMessageW(form_->StatusBar1->Handle(), SB_GETTEXTW, 1, reinterpret_cast<LPARAM>(part));
+  EXPECT_EQ(L"\t" + LookupLanguageText(3, 58), std::wstring(part));
 }
 
 }  // namespace
