@@ -26,7 +26,10 @@ struct TInstance {
 };
 #pragma pack(pop)
 
-LRESULT WINAPI StdWndProc(TInstance* instance, HWND, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT WINAPI StdWndProc(TInstance* instance, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  // A window may still call an instance its owner has freed.
+  if (!instance->method)
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
   TMessage m{msg, wParam, lParam, 0};
   Guard(nullptr, [&] { instance->method(m); });
   return m.Result;

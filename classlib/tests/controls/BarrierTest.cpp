@@ -57,3 +57,33 @@ TEST(Barrier, AFailingPaintStillValidatesItsRegion) {
 }
 
 }  // namespace
+
+namespace {
+
+struct TRecorder {
+  int Calls = 0;
+  void Handle(TMessage& m) {
+    ++Calls;
+    m.Result = 7;
+  }
+};
+
+// A window that still holds an instance its owner freed gets the default
+// procedure's answer, never a call through an empty method.
+TEST(Barrier, AFreedWindowProcedureInstanceAnswersLikeTheDefault) {
+  TCaughtExceptions caught;
+  TRecorder recorder;
+  const WNDPROC proc = MakeObjectInstance(Method<&TRecorder::Handle>(&recorder));
+  const HWND h = CreateWindowExA(0, "STATIC", "abc", 0, 0, 0, 10, 10, nullptr, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(h, nullptr);
+  EXPECT_EQ(CallWindowProcA(proc, h, WM_USER, 0, 0), 7);
+  FreeObjectInstance(proc);
+  EXPECT_EQ(CallWindowProcA(proc, h, WM_GETTEXTLENGTH, 0, 0),
+            DefWindowProcA(h, WM_GETTEXTLENGTH, 0, 0));
+  EXPECT_EQ(recorder.Calls, 1);
+  EXPECT_TRUE(caught.Messages.empty());
+  DestroyWindow(h);
+}
+
+}  // namespace
