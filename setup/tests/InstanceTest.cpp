@@ -90,15 +90,4 @@ TEST(InstanceMarkerTest, MarkAndUnmark) {
   DestroyWindow(w);
 }
 
-TEST(InstanceMarkerTest, GuidIsInRegistryFormAndNotTheTerminals) {
-  const std::string guid = SetupInstanceGuid;
-  ASSERT_EQ(38u, guid.size());
-  EXPECT_EQ(UpperCase(guid), guid);
-  EXPECT_EQ('{', guid.front());
-  EXPECT_EQ('}', guid.back());
-  for (size_t dash : {9u, 14u, 19u, 24u})
-    EXPECT_EQ('-', guid[dash]);
-  EXPECT_NE(std::string(TerminalInstanceGuid), guid);
-}
-
 }  // namespace
