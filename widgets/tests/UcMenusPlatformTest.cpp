@@ -10,6 +10,7 @@
 #include "UcControls.h"
 #include "UcForms.h"
 #include "UcMenus.h"
+#include "UcMenusTestSupport.h"
 #include "UcSysUtils.h"
 #include "WidgetModules.h"
 
@@ -44,30 +45,6 @@ class TPlatformEnvironment : public TLibraryEnvironment {
 const auto* const environment = testing::AddGlobalTestEnvironment(new TPlatformEnvironment);
 
 const std::wstring kOpen = L"\u0424\u0430\u0439\u043B \u65E5";
-
-std::wstring MenuText(HMENU menu, UINT command) {
-  wchar_t buffer[256] = {};
-  GetMenuStringW(menu, command, buffer, 256, MF_BYCOMMAND);
-  return buffer;
-}
-
-TOwned<TBitmap> SolidBitmap(int width, int height, TColor colour) {
-  TOwned<TBitmap> bitmap(Create<TBitmap>());
-  bitmap->SetSize(width, height);
-  bitmap->Canvas()->Brush()->SetColor(colour);
-  bitmap->Canvas()->FillRect(TRect(0, 0, width, height));
-  return bitmap;
-}
-
-bool SamePixels(TBitmap* a, TBitmap* b) {
-  for (int y = 0; y < a->Height(); ++y) {
-    for (int x = 0; x < a->Width(); ++x) {
-      if (a->Canvas()->Pixels(x, y) != b->Canvas()->Pixels(x, y))
-        return false;
-    }
-  }
-  return true;
-}
 
 // A wide edit as the wide controls make one.
 class TLinkedEdit : public TEdit {

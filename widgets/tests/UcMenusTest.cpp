@@ -6,6 +6,7 @@
 #include "System.h"
 #include "UcForms.h"
 #include "UcMenus.h"
+#include "UcMenusTestSupport.h"
 #include "WidgetEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -20,13 +21,6 @@ const std::wstring kFile = L"\u0424\u0430\u0439\u043B";               // Cyrilli
 const std::wstring kOpen = L"\u039F\u03C0\u03B5\u03BD \u65E5\u672C";  // Greek and CJK
 const std::wstring kLongHint = L"\u0416\u0443\u043A";
 
-// The native text of the entry with command in menu.
-std::wstring MenuText(HMENU menu, UINT command) {
-  wchar_t buffer[256] = {};
-  GetMenuStringW(menu, command, buffer, 256, MF_BYCOMMAND);
-  return buffer;
-}
-
 void SetMenuText(HMENU menu, UINT command, const std::wstring& text) {
   MENUITEMINFOW info{};
   info.cbSize = sizeof info;
@@ -34,24 +28,6 @@ void SetMenuText(HMENU menu, UINT command, const std::wstring& text) {
   std::wstring copy = text;
   info.dwTypeData = &copy[0];
   ASSERT_TRUE(SetMenuItemInfoW(menu, command, FALSE, &info));
-}
-
-TOwned<TBitmap> SolidBitmap(int width, int height, TColor colour) {
-  TOwned<TBitmap> bitmap(Create<TBitmap>());
-  bitmap->SetSize(width, height);
-  bitmap->Canvas()->Brush()->SetColor(colour);
-  bitmap->Canvas()->FillRect(TRect(0, 0, width, height));
-  return bitmap;
-}
-
-bool SamePixels(TBitmap* a, TBitmap* b, const TRect& r) {
-  for (int y = r.top; y < r.bottom; ++y) {
-    for (int x = r.left; x < r.right; ++x) {
-      if (a->Canvas()->Pixels(x, y) != b->Canvas()->Pixels(x, y))
-        return false;
-    }
-  }
-  return true;
 }
 
 // The width DrawTextW gives text in the menu font.
@@ -300,8 +276,7 @@ TEST_F(WideOwnerDrawTest, An8BitCaptionIsPlacedWhereTheClassLibraryPlacesIt) {
       i->SetImageIndex(variant == 1 ? 0 : -1);
       i->SetDefault(variant == 2);
     }
-    EXPECT_TRUE(SamePixels(Draw(item, ODS_SELECTED).get(), Draw(plain, ODS_SELECTED).get(),
-                           TRect(0, 0, kItemWidth, kItemHeight)))
+    EXPECT_TRUE(SamePixels(Draw(item, ODS_SELECTED).get(), Draw(plain, ODS_SELECTED).get()))
         << "variant " << variant;
   }
 }
