@@ -825,7 +825,8 @@ void TCustomForm::Dispatch(TMessage& m) {
         TCustomControl::Dispatch(m);
       break;
     case CM_ACTIONEXECUTE:
-      m.Result = ExecuteAction(TCMActionExecute(m).Action()) ? 1 : 0;
+      m.Result =
+          TCMActionExecute(m).Action() && ExecuteAction(TCMActionExecute(m).Action()) ? 1 : 0;
       break;
     case WM_COMMAND:
     case WM_INITMENUPOPUP:
@@ -1168,6 +1169,8 @@ void TApplication::WndProc(TMessage& m) {
 }
 
 bool TApplication::ExecuteThroughForms(TBasicAction* action) {
+  if (!action)  // sent from outside with nothing to run
+    return false;
   const auto executes = [action](TCustomForm* form) {
     return form && form->Perform(CM_ACTIONEXECUTE, 0, reinterpret_cast<LPARAM>(action)) != 0;
   };

@@ -50,6 +50,13 @@ TEST_F(ApplicationObject, WithoutItTheApplicationWindowOwnsTheForms) {
   EXPECT_EQ(Application()->Handle(), GetWindow(main->Handle(), GW_OWNER));
 }
 
+TEST_F(ApplicationObject, AnActionMessageFromOutsideWithNoActionRunsNothing) {
+  TForm* main = nullptr;
+  Application()->CreateForm(&main);
+  EXPECT_EQ(SendMessageA(Application()->Handle(), CM_ACTIONEXECUTE, 0, 0), 0);
+  EXPECT_EQ(SendMessageA(main->Handle(), CM_ACTIONEXECUTE, 0, 0), 0);
+}
+
 TEST_F(ApplicationObject, TheEndOfTheSessionFreesTheFormsOnceTheLoopsUnwound) {
   TForm* main = nullptr;
   Application()->CreateForm(&main);
