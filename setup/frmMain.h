@@ -288,6 +288,13 @@ class TMainForm : public TForm, public ICommEngineHost {
   void WMActivateInstance(TMessage& message);
   void WMPowerBroadcast(TMessage& message);
   void WMQueryEndSession(TMessage& message);
+  // The error box with Yes and No, unless the same error had a Yes lately.
+  void AskToContinue(char letter, const std::string& subtype, int code);
+  // The controls that show a subtype's value, labels included.
+  std::vector<TControl*> FailedControls(const std::string& subtype) const;
+  // The range check of a numeric edit and its set command.
+  void CheckIntegerInput(TUcAlignedEdit* edit);
+  void SendPartLimits();
 
   TOwned<TSettings> settings_;
   TOwned<TCOMDevice> device_;
