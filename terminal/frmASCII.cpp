@@ -1,0 +1,207 @@
+#include "frmASCII.h"
+
+#include "Screen.h"
+#include "SysUtils.h"
+#include "frmMain.h"
+
+namespace {
+
+constexpr int kColumns = 8;
+constexpr int kRows = 16;
+constexpr int kCells = kColumns * kRows;
+// The terminal's font, so that the table shows the characters as it does.
+constexpr char kTableFont[] = "Fixedsys";
+constexpr UINT kCellFlags = DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX;
+
+const char* const kControlNames[32] = {
+    "NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL", "BS",  "TAB", "LF",
+    "VF",  "FF",  "CR",  "SO",  "SI",  "DLE", "DC1", "DC2", "DC3", "DC4", "NAK",
+    "SYN", "ETB", "CAN", "EM",  "SUB", "ESC", "FS",  "GS",  "RS",  "US",
+};
+
+TASCIIForm* g_form = nullptr;
+
+void DrawCellText(TCanvas* canvas, const std::string& text, TRect rect, TColor color, UINT align) {
+  canvas->Font()->SetColor(color);
+  DrawTextA(canvas->Handle(), text.c_str(), static_cast<int>(text.size()), &rect,
+            align | kCellFlags);
+}
+
+}  // namespace
+
+std::string ControlCharName(int code) {
+  return code >= 0 && code < 32 ? kControlNames[code] : "";
+}
+
+VEL_COMPONENT_IMPL(TASCIIForm, TForm)
+
+void TASCIIForm::Publish(TPublisher<TASCIIForm>& p) {
+  p.Field<&TASCIIForm::ToolBar1>("ToolBar1");
+  p.Field<&TASCIIForm::tbASCIILo>("tbASCIILo");
+  p.Field<&TASCIIForm::tbASCIIHi>("tbASCIIHi");
+  p.Field<&TASCIIForm::tbDec>("tbDec");
+  p.Field<&TASCIIForm::tbHex>("tbHex");
+  p.Method<&TASCIIForm::FormCreate>("FormCreate");
+  p.Method<&TASCIIForm::FormShow>("FormShow");
+  p.Method<&TASCIIForm::FormPaint>("FormPaint");
+  p.Method<&TASCIIForm::FormMouseUp>("FormMouseUp");
+  p.Method<&TASCIIForm::FormKeyDown>("FormKeyDown");
+  p.Method<&TASCIIForm::tbASCIILoClick>("tbASCIILoClick");
+  p.Method<&TASCIIForm::tbASCIIHiClick>("tbASCIIHiClick");
+  p.Method<&TASCIIForm::tbDecClick>("tbDecClick");
+  p.Method<&TASCIIForm::tbHexClick>("tbHexClick");
+}
+
+TASCIIForm::TASCIIForm(TComponent* owner) : TForm(owner), tableFont_(Create<TFont>()) {}
+
+TASCIIForm::~TASCIIForm() {
+  if (g_form == this)
+    g_form = nullptr;
+}
+
+void TASCIIForm::FormCreate(TObject*) {
+  ToolBar1->SetDrawingStyle(dsGradient);
+  tableFont_->Assign(Canvas()->Font());
+  tableFont_->SetName(kTableFont);
+  codeOffset_ = 0;
+  showHex_ = false;
+  selectedCode_ = 0;
+  Canvas()->SetFont(tableFont_.get());
+  cellHeight_ = Canvas()->TextHeight("W");
+  cellWidth_ = Canvas()->TextWidth("WW WWW");
+  UpdateCaption();
+  SetClientSize(kColumns * cellWidth_, ToolBar1->Height() + kRows * cellHeight_);
+}
+
+void TASCIIForm::UpdateCaption() {
+  SetCaption(WideToAnsi(LangText(43) + L" ASCII"));
+}
+
+void TASCIIForm::FormShow(TObject*) {
+  // The language may have changed since the last showing.
+  UpdateCaption();
+  PlaceAtCursor();
+}
+
+void TASCIIForm::PlaceAtCursor() {
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  int top = cursor.y - Height() / 2;
+  int left = cursor.x - Width() / 2;
+  if (top + Height() > Screen()->WorkAreaHeight())
+    top = Screen()->WorkAreaHeight() - Height();
+  if (left + Width() > Screen()->WorkAreaWidth())
+    left = Screen()->WorkAreaWidth() - Width();
+  SetBounds(std::max(left, 0), std::max(top, 0), Width(), Height());
+}
+
+TRect TASCIIForm::CellRect(int index) const {
+  const int left = (index / kRows) * cellWidth_ + 2;
+  const int top = ToolBar1->Height() + (index % kRows) * cellHeight_;
+  return TRect(left, top, left + cellWidth_, top + cellHeight_);
+}
+
+std::string TASCIIForm::CodeText(int code) const {
+  return showHex_ ? IntToHex(code, 2) : IntToStr(code);
+}
+
+uint8_t TASCIIForm::CodeAt(int x, int y) const {
+  return static_cast<uint8_t>(codeOffset_ + (x / cellWidth_) * kRows +
+                              (y - ToolBar1->Height()) / cellHeight_);
+}
+
+void TASCIIForm::FormPaint(TObject*) {
+  TCanvas* canvas = Canvas();
+  canvas->SetFont(tableFont_.get());
+  canvas->Brush()->SetStyle(bsSolid);
+  canvas->Brush()->SetColor(Color());
+  canvas->FillRect(TRect(0, ToolBar1->Height(), ClientWidth(), ClientHeight()));
+  SetBkMode(canvas->Handle(), TRANSPARENT);
+  for (int i = 0; i < kCells; ++i)
+    PaintCell(i);
+  PaintGrid();
+}
+
+void TASCIIForm::PaintCell(int index) {
+  const int code = codeOffset_ + index;
+  TRect rect = CellRect(index);
+  DrawCellText(Canvas(), CodeText(code), rect, clGrayText, DT_LEFT);
+  OffsetRect(&rect, -4, 0);
+  const std::string shown =
+      code >= 32 ? std::string(1, static_cast<char>(code)) : ControlCharName(code);
+  DrawCellText(Canvas(), shown, rect, clWindowText, DT_RIGHT);
+}
+
+void TASCIIForm::PaintGrid() {
+  TCanvas* canvas = Canvas();
+  const int top = ToolBar1->Height();
+  canvas->Pen()->SetStyle(psSolid);
+  canvas->Pen()->SetColor(clWindowText);
+  for (int k = 1; k < kColumns; ++k) {
+    canvas->MoveTo(k * cellWidth_, top);
+    canvas->LineTo(k * cellWidth_, ClientHeight());
+  }
+  for (int k = 1; k < kRows; ++k) {
+    canvas->MoveTo(0, top + k * cellHeight_);
+    canvas->LineTo(ClientWidth(), top + k * cellHeight_);
+  }
+  canvas->Brush()->SetStyle(bsClear);
+  canvas->Rectangle(0, top, ClientWidth(), ClientHeight());
+}
+
+void TASCIIForm::FormMouseUp(TObject*, TMouseButton button, TShiftState, int x, int y) {
+  if (button != mbLeft || y < ToolBar1->Height())
+    return;
+  selectedCode_ = CodeAt(x, y);
+  SetModalResult(mrOk);
+}
+
+void TASCIIForm::FormKeyDown(TObject*, WORD& key, TShiftState) {
+  if (key == VK_ESCAPE)
+    SetModalResult(mrCancel);
+}
+
+void TASCIIForm::tbASCIILoClick(TObject*) {
+  ShowHalf(0);
+}
+
+void TASCIIForm::tbASCIIHiClick(TObject*) {
+  ShowHalf(128);
+}
+
+void TASCIIForm::tbDecClick(TObject*) {
+  ShowBase(false);
+}
+
+void TASCIIForm::tbHexClick(TObject*) {
+  ShowBase(true);
+}
+
+void TASCIIForm::ShowHalf(int offset) {
+  codeOffset_ = offset;
+  tbASCIILo->SetDown(offset == 0);
+  tbASCIIHi->SetDown(offset != 0);
+  Invalidate();
+}
+
+void TASCIIForm::ShowBase(bool hex) {
+  showHex_ = hex;
+  tbDec->SetDown(!hex);
+  tbHex->SetDown(hex);
+  Invalidate();
+}
+
+bool ExecuteASCIIDialog(uint8_t& code) {
+  code = 0;
+  if (!g_form)
+    g_form = Create<TASCIIForm>(Application());
+  g_form->SetPopupParent(Application()->MainForm());
+  if (g_form->ShowModal() != mrOk)
+    return false;
+  code = g_form->SelectedCode();
+  return true;
+}
+
+TASCIIForm* ASCIIForm() {
+  return g_form;
+}
