@@ -6,7 +6,9 @@
 #include "SysUtils.h"
 #include "UcGraphics.h"
 #include "System.h"
+#include "frmASCII.h"
 #include "frmAbout.h"
+#include "frmSettings.h"
 #include "uLanguages.h"
 #include "uOneAppOnly.h"
 #include "uToolbox.h"
@@ -600,7 +602,22 @@ void TMainForm::FileSaveActionExecute(TObject*) {
   UpdateTitle();
 }
 
-void TMainForm::FileSettingsActionExecute(TObject*) {}
+void TMainForm::FileSettingsActionExecute(TObject*) {
+  const TPortSettings before = PortSettingsOf(*settings_);
+  if (!ExecuteSettingsDialog(settings_.get()))
+    return;
+  if (settings_->IsDefaultFile())
+    settings_->AutoSave();
+  // Field by field: joined numbers could read the same for other settings.
+  if (!ComPort->Active() || PortSettingsOf(*settings_) == before) {
+    ApplySettings(ComPort->Active());
+    return;
+  }
+  tbConnect->Click();
+  ApplySettings(false);
+  tbConnect->Click();
+  ShowMessageBoxW(Handle(), LangText(70), LangText(7), MB_ICONINFORMATION);
+}
 
 // ---- Terminal text ---------------------------------------------------------------------
 
@@ -691,7 +708,13 @@ void TMainForm::WaitLine(DWORD start) {
 
 // ---- Other commands --------------------------------------------------------------------
 
-void TMainForm::OptASCIIActionExecute(TObject*) {}
+void TMainForm::OptASCIIActionExecute(TObject*) {
+  uint8_t code = 0;
+  if (!ExecuteASCIIDialog(code))
+    return;
+  char key = static_cast<char>(code);
+  termHistoryKeyPress(nullptr, key);
+}
 
 void TMainForm::OptASCIIActionUpdate(TObject*) {
   OptASCIIAction->SetEnabled(ComPort->Active());
