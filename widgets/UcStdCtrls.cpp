@@ -56,9 +56,9 @@ class TPackedChar {
   bool packed_;
 };
 
-// The subclassing of a child window swapped for a Unicode one: the child's
-// own procedure goes back, is read as its W form, and the instance is
-// installed again with the W setter.
+// The list's subclassing swapped for a Unicode one: its own procedure goes
+// back, is read in its W form, and the instance is installed again with the
+// W setter.
 WNDPROC ResubclassUnicode(HWND child, WNDPROC defProc, WNDPROC instance) {
   SetWindowLongPtrA(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(defProc));
   const auto wideProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(child, GWLP_WNDPROC));
@@ -741,10 +741,10 @@ void UcCombo_AfterCreateWnd(TUcCustomComboBox* combo, TUcStrings* items,
   }
   if (const HWND list = combo->ListHandle())
     combo->FDefListProc = ResubclassUnicode(list, combo->FDefListProc, combo->FListInstance);
-  // The edit's own procedure is taken again in its W form as well: the
-  // text messages go to it with wide buffers.
+  // The edit keeps its default procedure; its instance, installed again by
+  // the W setter, makes it a Unicode window.
   if (const HWND edit = combo->EditHandle())
-    combo->FDefEditProc = ResubclassUnicode(edit, combo->FDefEditProc, combo->FEditInstance);
+    SetWindowLongPtrW(edit, GWLP_WNDPROC, GetWindowLongPtrA(edit, GWLP_WNDPROC));
   if (TOwned<TUcStrings> saved = std::move(combo->saveItems_)) {
     items->Assign(saved.get());
     const int index = std::min(combo->saveItemIndex_, items->Count());
