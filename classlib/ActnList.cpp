@@ -402,6 +402,14 @@ TBasicActionLink::~TBasicActionLink() {
     action_->UnRegisterChanges(this);
 }
 
+void ClickClient(TComponent* client, const TNotifyEvent& onClick, TBasicActionLink* link) {
+  TBasicAction* action = link ? link->Action() : nullptr;
+  if (onClick && (!action || onClick != action->OnExecute()))
+    onClick(client);
+  else if (link)
+    link->Execute(client);
+}
+
 void TBasicActionLink::SetAction(TBasicAction* value) {
   if (value == action_)
     return;

@@ -345,6 +345,32 @@ class TBasicActionLink : public TObject {
   TBasicAction* action_ = nullptr;
 };
 
+// Points a client's own link (a control's, a menu item's) at action: the link
+// is made from linkClass on first use and dropped with no action. A link
+// class that makes no TLink raises EInvalidCast.
+template <typename TLink>
+void SetClientAction(TOwned<TLink>& link, const TMetaClass* linkClass, TObject* client,
+                     TBasicAction* action, const TNotifyEvent& onChange) {
+  if (!action) {
+    link.reset();
+    return;
+  }
+  if (!link) {
+    TBasicActionLink* made = CreateActionLink(linkClass, client);
+    link.reset(dynamic_cast<TLink*>(made));
+    if (!link) {
+      made->Free();
+      throw EInvalidCast("Invalid class typecast");
+    }
+  }
+  link->OnChange = onChange;
+  link->SetAction(action);
+}
+
+// A client's click: its own OnClick, or the linked action when OnClick is
+// still the action's handler (or there is none).
+void ClickClient(TComponent* client, const TNotifyEvent& onClick, TBasicActionLink* link);
+
 // The link of TCustomAction clients. "Linked" means the client's value still
 // equals the action's; the setters pass a value on only while it is. The
 // base answers whether the action has such a value at all and sets nothing.

@@ -828,14 +828,7 @@ void TControl::HandleContextMenu(TMessage& m) {
 // Clicks and actions.
 
 void TControl::Click() {
-  TBasicAction* action = Action();
-  if (OnClick && (!action || OnClick != action->OnExecute())) {
-    OnClick(this);
-  } else if (actionLink_) {
-    actionLink_->Execute(this);
-  } else if (OnClick) {
-    OnClick(this);
-  }
+  ClickClient(this, OnClick, actionLink_.get());
 }
 
 void TControl::DblClick() {
@@ -854,20 +847,10 @@ const TMetaClass* TControl::GetActionLinkClass() const {
 void TControl::SetAction(TBasicAction* action) {
   if (action == Action())
     return;
-  if (!action) {
-    actionLink_.reset();
+  SetClientAction(actionLink_, GetActionLinkClass(), this, action,
+                  Method<&TControl::ActionLinkChanged>(this));
+  if (!action)
     return;
-  }
-  if (!actionLink_) {
-    TBasicActionLink* link = ::CreateActionLink(GetActionLinkClass(), this);
-    actionLink_.reset(dynamic_cast<TControlActionLink*>(link));
-    if (!actionLink_) {
-      link->Free();
-      throw EInvalidCast("Invalid class typecast");
-    }
-  }
-  actionLink_->SetAction(action);
-  actionLink_->OnChange = Method<&TControl::ActionLinkChanged>(this);
   ActionChange(action, ComponentState().Contains(csLoading));
   action->FreeNotification(this);
 }

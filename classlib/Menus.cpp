@@ -387,14 +387,7 @@ TMenuItem* TMenuItem::FindByHandle(HMENU menu) {
 // Clicks and actions.
 
 void TMenuItem::Click() {
-  TBasicAction* action = Action();
-  if (OnClick && (!action || OnClick != action->OnExecute())) {
-    OnClick(this);
-  } else if (actionLink_) {
-    actionLink_->Execute(this);
-  } else if (OnClick) {
-    OnClick(this);
-  }
+  ClickClient(this, OnClick, actionLink_.get());
 }
 
 TBasicAction* TMenuItem::Action() const {
@@ -404,20 +397,10 @@ TBasicAction* TMenuItem::Action() const {
 void TMenuItem::SetAction(TBasicAction* action) {
   if (action == Action())
     return;
-  if (!action) {
-    actionLink_.reset();
+  SetClientAction(actionLink_, GetActionLinkClass(), this, action,
+                  Method<&TMenuItem::ActionLinkChanged>(this));
+  if (!action)
     return;
-  }
-  if (!actionLink_) {
-    TBasicActionLink* link = ::CreateActionLink(GetActionLinkClass(), this);
-    actionLink_.reset(dynamic_cast<TActionLink*>(link));
-    if (!actionLink_) {
-      link->Free();
-      throw EInvalidCast("Invalid class typecast");
-    }
-    actionLink_->OnChange = Method<&TMenuItem::ActionLinkChanged>(this);
-  }
-  actionLink_->SetAction(action);
   ActionChange(action, ComponentState().Contains(csLoading));
   action->FreeNotification(this);
 }
