@@ -1,48 +1,21 @@
 // Wide menus and actions on an overridden platform: built twice, as the 9x
-// family (4.10) and as NT 5.0. The platform is overridden by a module that
-// starts before the layer's, since the class library's own start-up fills
-// the platform record afresh.
+// family (4.10) and as NT 5.0.
 #include "Forms.h"
 #include "ImgList.h"
-#include "LibraryEnvironment.h"
 #include "System.h"
 #include "UcActnList.h"
 #include "UcControls.h"
 #include "UcForms.h"
 #include "UcMenus.h"
 #include "UcMenusTestSupport.h"
+#include "UcPlatformTestSupport.h"
 #include "UcSysUtils.h"
-#include "WidgetModules.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#if !defined(VEL_TEST_PLATFORM) || !defined(VEL_TEST_MAJOR) || !defined(VEL_TEST_MINOR)
-#error "VEL_TEST_PLATFORM, VEL_TEST_MAJOR and VEL_TEST_MINOR name the platform"
-#endif
-
 namespace {
-
-constexpr bool kNT = VEL_TEST_PLATFORM == VER_PLATFORM_WIN32_NT;
-
-void OverrideTestPlatform() {
-  TPlatformInfo info;
-  info.Win32Platform = VEL_TEST_PLATFORM;
-  info.Win32MajorVersion = VEL_TEST_MAJOR;
-  info.Win32MinorVersion = VEL_TEST_MINOR;
-  OverridePlatform(info);
-}
-
-class TPlatformEnvironment : public TLibraryEnvironment {
- protected:
-  void BeforeStartup() override {
-    classlib::RegisterModule("TestPlatform", &OverrideTestPlatform, nullptr);
-    RegisterWidgetModules();
-  }
-};
-
-const auto* const environment = testing::AddGlobalTestEnvironment(new TPlatformEnvironment);
 
 const std::wstring kOpen = L"\u0424\u0430\u0439\u043B \u65E5";
 
