@@ -228,6 +228,149 @@ TEST_F(RepliesTest, ReReadsEnd) {
   EXPECT_TRUE(Connected());
 }
 
+// ---- Types, standards and options as the instrument reports them ----------------------------
+
+TEST_F(RepliesTest, TheFourChannelTypeShowsFourLimitsAndOnlyIso) {
+  TFakeInstrument fake({"set=PT=kvmf"});
+  Connect(fake);
+  EXPECT_EQ(dtKvmf, form_->Device()->DeviceType);
+  EXPECT_EQ(1, form_->cbRepStandard->Items()->Count());
+  EXPECT_TRUE(form_->cbPartLimits4->Visible());
+  EXPECT_FALSE(form_->edMoistLimit->Visible());
+  EXPECT_EQ("12", Ansi(form_->cbPartLimits4->Text()));
+  EXPECT_EQ(12, form_->Device()->PartLimits[3]);
+  fake.Blink();
+  ASSERT_TRUE(classlib::PumpUntil([&] { return form_->Device()->Results[3] == "13"; }, kReplyMs));
+  EXPECT_EQ(">22", form_->Device()->Results[0]);
+  EXPECT_TRUE(boxes_.boxes.empty());
+}
+
+TEST_F(RepliesTest, TheNasStandardShowsOneLimit) {
+  TFakeInstrument fake({"set=RS=NAS"});
+  Connect(fake);
+  EXPECT_EQ(stNAS, form_->Device()->ReportingStandard);
+  EXPECT_EQ("NAS", Ansi(form_->cbRepStandard->Text()));
+  EXPECT_EQ("9", Ansi(form_->cbPartLimits1->Text()));
+  EXPECT_FALSE(form_->cbPartLimits2->Visible());
+  EXPECT_EQ(9, form_->Device()->PartLimits[0]);
+  EXPECT_EQ(kNoLimit, form_->Device()->PartLimits[1]);
+  EXPECT_EQ("8", form_->Device()->Results[0]);
+}
+
+// Every option is read; those not fitted answer 13, go grey and show no box.
+TEST_F(RepliesTest, OptionsThatAreNotFittedGoGreyWithoutABox) {
+  TFakeInstrument fake({"set=OF="});
+  Connect(fake);
+  EXPECT_EQ(0, form_->Device()->OptionFlags);
+  for (TControl* control : std::initializer_list<TControl*>{
+           form_->cbRelayHyst, form_->cbParticleLimits, form_->cbMoistLimits, form_->lRelayOp,
+           form_->cbOrientation, form_->cbBrightness, form_->cbVoltageRange, form_->edMoistLimit,
+           form_->btnRelayStateSet, form_->pMoisture})
+    EXPECT_FALSE(control->Enabled()) << control->Name();
+  EXPECT_EQ(-1, form_->cbBrightness->ItemIndex());
+  EXPECT_FALSE(form_->cbParticleLimits->Checked());
+  EXPECT_EQ("", Text(form_->edMoistLimit));
+  EXPECT_TRUE(form_->edMeasPeriodSec->Enabled());
+  EXPECT_TRUE(boxes_.boxes.empty());
+  // Each not-fitted read went out twice at most: once in the options, once
+  // more to confirm.
+  const Lines received = fake.Received();
+  for (const char* read : {"RSH", "RWC", "RWM", "RDO", "RDB", "RVM", "RJE", "RML"})
+    EXPECT_LE(Count(received, read), 2) << read;
+}
+
+TEST_F(RepliesTest, TheJ1939OutputAloneTakesTheOutputRow) {
+  TFakeInstrument fake({"set=OF=G"});
+  Connect(fake);
+  EXPECT_FALSE(form_->cbVoltageRange->Visible());
+  EXPECT_TRUE(form_->btnSAEJ1939Set->Visible());
+  EXPECT_TRUE(form_->btnSAEJ1939Set->Enabled());
+  EXPECT_FALSE(form_->btnSAEJ1939Clear->Enabled());
+  EXPECT_EQ("SAE J1939", Ansi(form_->lVoltageRange->Caption()).substr(0, 9));
+}
+
+// ---- Replies on the wire ------------------------------------------------------------------------
+
+TEST_F(RepliesTest, AReplyThatAnswersNothingEndsInTheDisconnect) {
+  TFakeInstrument fake;
+  Connect(fake);
+  form_->PollTimer->SetEnabled(false);
+  classlib::PumpFor(300);
+  fake.ClearReceived();
+  fake.SetReply("RDS", "BOGUS");
+  form_->Engine()->SendCommand("RDS", false);
+  ASSERT_TRUE(classlib::PumpUntil([this] { return !Connected(); }, 8000));
+  ASSERT_EQ(1u, boxes_.boxes.size());
+  EXPECT_EQ("No device connected!", boxes_.boxes[0].text);
+  // The first write and two resends.
+  EXPECT_EQ(3, Count(fake.Received(), "RDS"));
+}
+
+// A line for another command and an over-long line are no answers; the
+// resend gets the real value.
+TEST_F(RepliesTest, ALineForAnotherCommandOrTooLongIsNoAnswer) {
+  TFakeInstrument fake;
+  Connect(fake);
+  form_->PollTimer->SetEnabled(false);
+  classlib::PumpFor(300);
+  fake.ClearReceived();
+  fake.SetReply("RMP", "RPD=77", 1);
+  fake.SetReply("RDI", "RDI=" + std::string(251, 'x'), 1);
+  form_->Engine()->SendCommands("RMP,RDI", false);
+  ASSERT_TRUE(classlib::PumpUntil([&] { return Count(fake.Received(), "RDI") == 2; }, 5000));
+  classlib::PumpFor(500);
+  EXPECT_EQ("5", Text(form_->edPwrOnHoldOffSec));
+  EXPECT_EQ("60", Text(form_->edMeasPeriodSec));
+  EXPECT_EQ("LINE 1", form_->Device()->DetectorID);
+  // 254 characters are a line.
+  fake.SetReply("RDI", "RDI=" + std::string(250, 'y'), 1);
+  form_->Engine()->SendCommand("RDI", false);
+  ASSERT_TRUE(
+      classlib::PumpUntil([&] { return form_->Device()->DetectorID.size() == 250; }, kReplyMs));
+  EXPECT_EQ(1, Count(fake.Received(), "RDI") - 2);
+  EXPECT_TRUE(Connected());
+}
+
+// The first answer an error, the re-read the real value.
+TEST_F(RepliesTest, AnErrorOnceThenTheValue) {
+  TFakeInstrument fake;
+  Connect(fake);
+  boxes_.answer = IDYES;
+  fake.SetError("RMP", 20, 1);
+  form_->Engine()->SendCommand("RMP", false);
+  ASSERT_TRUE(classlib::PumpUntil([&] { return !boxes_.boxes.empty(); }, kReplyMs));
+  EXPECT_TRUE(classlib::PumpUntil([&] { return Text(form_->edMeasPeriodSec) == "60"; }, kReplyMs));
+  EXPECT_EQ(1u, boxes_.boxes.size());
+}
+
+// Noise the instrument sends on its own changes nothing.
+TEST_F(RepliesTest, RawNoiseOnTheLineChangesNothing) {
+  TFakeInstrument fake;
+  Connect(fake);
+  boxes_.answer = IDYES;
+  const std::string pieces[] = {std::string("\0\0RMP=7", 8),
+                                "\xff\xfe\x80ISO=1/2/3\r",
+                                "  NAS=12\r\n",
+                                "\n\r\nRDS=RUNNING",
+                                "ERROR 5\r",
+                                "\r\r\r",
+                                "OK\r",
+                                "RMP=",
+                                "X"};
+  uint32_t seed = 7;
+  for (int i = 0; i < 300; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    fake.SendBytes(pieces[(seed >> 16) % (sizeof(pieces) / sizeof(pieces[0]))]);
+    if (i % 30 == 0)
+      classlib::PumpFor(20);
+  }
+  fake.SendBytes("\r");
+  classlib::PumpFor(1500);
+  EXPECT_TRUE(Connected());
+  EXPECT_EQ(Lines{}, SetCommands(fake));
+  EXPECT_EQ("60", Text(form_->edMeasPeriodSec));
+}
+
 // Events of a pass that ran while the window closed the port change nothing.
 TEST_F(RepliesTest, LateEventsAfterTheDisconnectChangeNothing) {
   TFakeInstrument fake;
