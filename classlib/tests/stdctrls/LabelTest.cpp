@@ -3,7 +3,6 @@
 #include "StdCtrlsTestSupport.h"
 
 #include <algorithm>
-#include <functional>
 
 namespace {
 
@@ -99,51 +98,17 @@ TEST_F(Captions, LabelPaintsItsColourAndCaptionAndADisabledOneTwice) {
   label->SetCaption("WWWW");
   label->SetColor(clYellow);
   label->Font()->SetColor(clRed);
-  auto colours = [label] {
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, label->Width(), label->Height());
-    const HGDIOBJ old = SelectObject(dc, bitmap);
-    label->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
-    std::vector<COLORREF> seen;
-    for (int y = 0; y < label->Height(); ++y)
-      for (int x = 0; x < label->Width(); ++x)
-        seen.push_back(GetPixel(dc, x, y));
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
-    return seen;
-  };
   auto has = [](const std::vector<COLORREF>& seen, TColor c) {
     return std::find(seen.begin(), seen.end(), ColorToRGB(c)) != seen.end();
   };
-  std::vector<COLORREF> seen = colours();
+  std::vector<COLORREF> seen = Painted(label);
   EXPECT_EQ(seen.front(), ColorToRGB(clYellow));
   EXPECT_TRUE(has(seen, clRed));
   label->SetEnabled(false);
-  seen = colours();
+  seen = Painted(label);
   EXPECT_FALSE(has(seen, clRed));
   EXPECT_TRUE(has(seen, clBtnShadow));
   EXPECT_TRUE(has(seen, clBtnHighlight));
-}
-
-// What DrawTextA shows of text in a window-sized bitmap, pixel by pixel.
-std::vector<COLORREF> Rendered(TControl* control, const std::function<void(HDC)>& paint) {
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, control->Width(), control->Height());
-  const HGDIOBJ old = SelectObject(dc, bitmap);
-  paint(dc);
-  std::vector<COLORREF> seen;
-  for (int y = 0; y < control->Height(); ++y)
-    for (int x = 0; x < control->Width(); ++x)
-      seen.push_back(GetPixel(dc, x, y));
-  SelectObject(dc, old);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
-  ReleaseDC(nullptr, screen);
-  return seen;
 }
 
 TEST_F(Captions, AWrappedEllipsisLabelDropsWholeWordsUntilTheRestFits) {
@@ -159,11 +124,9 @@ TEST_F(Captions, AWrappedEllipsisLabelDropsWholeWordsUntilTheRestFits) {
   // for "alpha beta gamma".
   label->SetBounds(0, 0, kept.cx + dots.cx + 2, kept.cy);
   label->SetCaption("alpha beta gamma delta");
-  const std::vector<COLORREF> shown = Rendered(
-      label, [label](HDC dc) { label->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0); });
-  const std::vector<COLORREF> expected = Rendered(label, [label](HDC dc) {
+  const std::vector<COLORREF> shown = Painted(label);
+  const std::vector<COLORREF> expected = Rendered(label->Width(), label->Height(), [label](HDC dc) {
     RECT r{0, 0, label->Width(), label->Height()};
-    FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     const HGDIOBJ old = SelectObject(dc, label->Font()->Handle());
     SetBkMode(dc, TRANSPARENT);
     DrawTextA(dc, "alpha beta...", -1, &r, DT_WORDBREAK | DT_END_ELLIPSIS);

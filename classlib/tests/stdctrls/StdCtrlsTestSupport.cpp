@@ -2,28 +2,9 @@
 
 #include "LibraryEnvironment.h"
 
-#include <algorithm>
-
 namespace {
 const auto* const environment = testing::AddGlobalTestEnvironment(new TLibraryEnvironment);
 }  // namespace
-
-void StdCtrlsTest::SetUp() {
-  form_.reset(CreateNew<TForm>(nullptr));
-  form_->SetName("Form");
-  form_->SetBounds(40, 40, 400, 300);
-  form_->Show();
-  SetForegroundWindow(form_->Handle());
-  ASSERT_TRUE(classlib::PumpUntil([this] { return form_->Active(); }, 3000));
-}
-
-void StdCtrlsTest::TearDown() {
-  form_.reset();
-}
-
-void StdCtrlsTest::Record(TObject* sender, const std::string& event) {
-  log_.push_back(static_cast<TComponent*>(sender)->Name() + ":" + event);
-}
 
 void StdCtrlsTest::Watch(TControl* control) {
   control->OnClick = Method<&StdCtrlsTest::Click>(this);
@@ -49,22 +30,4 @@ void StdCtrlsTest::Notify(TWinControl* child, WORD code) {
 void StdCtrlsTest::Focus(TWinControl* control) {
   control->SetFocus();
   Application()->ProcessMessages();
-}
-
-TMessageCounter::TMessageCounter(TControl* control)
-    : control_(control), previous_(control->WindowProc()) {
-  control_->SetWindowProc(Method<&TMessageCounter::Proc>(this));
-}
-
-TMessageCounter::~TMessageCounter() {
-  control_->SetWindowProc(previous_);
-}
-
-int TMessageCounter::Count(UINT msg) const {
-  return static_cast<int>(std::count(seen_.begin(), seen_.end(), msg));
-}
-
-void TMessageCounter::Proc(TMessage& m) {
-  seen_.push_back(m.Msg);
-  previous_(m);
 }
