@@ -163,7 +163,8 @@ void TUcToolBar::InsertButtonA(TMessage& m) {
 }
 
 bool TUcToolBar::HandlesCaptionMessages() const {
-  return IsUnicodePlatform() && HandleAllocated();
+  // A window left 8-bit by the outside destroy message gets 8-bit buffers.
+  return IsUnicodePlatform() && HandleAllocated() && IsWindowUnicode(WindowHandle());
 }
 
 void TUcToolBar::SetTextMessage(TMessage& m) {

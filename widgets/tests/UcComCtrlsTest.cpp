@@ -413,6 +413,21 @@ TEST_F(UcToolBarTest, CaptionReadsThroughSmallBuffersAndBadBuffersAreRefused) {
   EXPECT_EQ(kCjk, bar_->Caption());
 }
 
+TEST_F(UcToolBarTest, AWindowLeftEightBitTakesItsCaptionAsEightBitText) {
+  bar_->SetCaption(kGreek);
+  SendMessageW(bar_->Handle(), DestroyWindowMessage(), 0, 0);
+  ASSERT_FALSE(IsWindowUnicode(bar_->Handle()));
+  bar_->SetCaption(L"plain caption");
+  EXPECT_EQ("plain caption", bar_->TControl::Caption());
+  char text[32] = {};
+  GetWindowTextA(bar_->Handle(), text, 32);
+  EXPECT_EQ("plain caption", std::string(text));
+  bar_->RecreateWnd();
+  bar_->HandleNeeded();
+  EXPECT_TRUE(IsWindowUnicode(bar_->Handle()));
+  EXPECT_EQ(L"plain caption", bar_->Caption());
+}
+
 TEST_F(UcToolBarTest, OutsideInsertForAnIndexWithoutAWideButtonGoesToTheBaseUnchanged) {
   TToolButton* plain = Create<TToolButton>(form_.get());
   plain->SetCaption("plain");
