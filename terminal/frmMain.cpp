@@ -178,7 +178,10 @@ void TMainForm::Publish(TPublisher<TMainForm>& p) {
   p.Method<&TMainForm::FormCreate>("FormCreate");
   p.Method<&TMainForm::FormClose>("FormClose");
   p.Method<&TMainForm::FormDestroy>("FormDestroy");
+  p.Method<&TMainForm::FormKeyDown>("FormKeyDown");
+  p.Method<&TMainForm::FormKeyUp>("FormKeyUp");
   p.Method<&TMainForm::tbConnectClick>("tbConnectClick");
+  p.Method<&TMainForm::termHistoryKeyPress>("termHistoryKeyPress");
   p.Method<&TMainForm::ApplicationEvents1Activate>("ApplicationEvents1Activate");
   p.Method<&TMainForm::FileExitActionExecute>("FileExitActionExecute");
   p.Method<&TMainForm::FileLoadActionExecute>("FileLoadActionExecute");

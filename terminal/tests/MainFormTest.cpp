@@ -262,6 +262,11 @@ TEST_F(MainFormTest, ReconnectingKeepsTheTerminalAndTogglesDropsAndCaption) {
   EXPECT_EQ(L"Disconnect", form_->tbConnect->Caption());
   EXPECT_EQ(0, form_->tbConnect->ImageIndex());
   EXPECT_EQ(L"Connected", form_->StatusBar1->Panels()->Items(1)->Text());
+  // What may be done while connected.
+  for (TUcAction* action : {form_->OptASCIIAction, form_->FileLoadAction})
+    action->Update();
+  EXPECT_TRUE(form_->OptASCIIAction->Enabled());
+  EXPECT_FALSE(form_->FileLoadAction->Enabled());
   peer.Send("kept");
   ASSERT_TRUE(classlib::PumpUntil([&] { return WriteRowText() == "kept"; }, 3000));
   form_->tbConnectClick(form_->tbConnect);
@@ -270,6 +275,10 @@ TEST_F(MainFormTest, ReconnectingKeepsTheTerminalAndTogglesDropsAndCaption) {
   EXPECT_EQ(L"Connect", form_->tbConnect->Caption());
   EXPECT_EQ(1, form_->tbConnect->ImageIndex());
   EXPECT_EQ(L"Disconnected", form_->StatusBar1->Panels()->Items(1)->Text());
+  for (TUcAction* action : {form_->OptASCIIAction, form_->FileLoadAction})
+    action->Update();
+  EXPECT_FALSE(form_->OptASCIIAction->Enabled());
+  EXPECT_TRUE(form_->FileLoadAction->Enabled());
   Connect();
   EXPECT_EQ("kept", WriteRowText());
 }
@@ -439,12 +448,15 @@ TEST_F(MainFormTest, HistoryIsSavedWithOneTextExtension) {
   form_->termHistory->WriteString("first\r\nsecond");
   form_->termHistory->FlushDisplay();
   std::string name;
+  std::string defaultExt;
   SetDialogExecutor(dkSave, [&](TCommonDialog* d) {
+    defaultExt = static_cast<TSaveDialog*>(d)->DefaultExt();
     static_cast<TSaveDialog*>(d)->SetFileName(name);
     return true;
   });
   name = folder_ + "log.";
   form_->HistorySaveAction->Execute();
+  EXPECT_EQ("txt", defaultExt);
   const std::string saved = ReadAll(folder_ + "log.txt");
   EXPECT_EQ(0u, saved.find("first"));
   EXPECT_NE(std::string::npos, saved.find("\r\nsecond"));
