@@ -14,12 +14,6 @@ namespace {
 
 constexpr char kUnit[] = "widgets/UcStdCtrls";
 
-// The accelerator test of every wide control: the character against the
-// hot key of the wide caption, in either letter case.
-bool MatchesWideCaption(WORD charCode, TControl* control) {
-  return MatchWideAccelerator(charCode, GetWideControlText(control));
-}
-
 // Keeps a boolean property switched for a scope and sets it back afterwards,
 // whatever happens.
 class TAutoCompleteOff {
@@ -74,24 +68,6 @@ VEL_COMPONENT_IMPL(TUcCustomLabel, TCustomLabel)
 
 void TUcCustomLabel::Publish(TPublisher<TUcCustomLabel>& p) {
   p.Property("Hint", &TUcCustomLabel::Hint, &TUcCustomLabel::SetHint);
-}
-
-void TUcCustomLabel::DefineProperties(TFiler& filer) {
-  TCustomLabel::DefineProperties(filer);
-  DefineWidePersistentProperties(filer, this);
-}
-
-void TUcCustomLabel::ActionChange(TObject* sender, bool checkDefaults) {
-  WideActionChange(this, sender, checkDefaults);
-  TCustomLabel::ActionChange(sender, checkDefaults);
-}
-
-const TMetaClass* TUcCustomLabel::GetActionLinkClass() const {
-  return GetWideActionLinkClass(this, TCustomLabel::GetActionLinkClass());
-}
-
-bool TUcCustomLabel::IsAccelChar(WORD charCode) {
-  return MatchesWideCaption(charCode, this);
 }
 
 void TUcCustomLabel::Dispatch(TMessage& m) {
@@ -185,26 +161,8 @@ void TUcButton::Publish(TPublisher<TUcButton>& p) {
   p.Property("Hint", &TUcButton::Hint, &TUcButton::SetHint);
 }
 
-void TUcButton::DefineProperties(TFiler& filer) {
-  TButton::DefineProperties(filer);
-  DefineWidePersistentProperties(filer, this);
-}
-
 void TUcButton::CreateWindowHandle(const TCreateParams& params) {
   CreateUnicodeHandle(this, params, L"BUTTON");
-}
-
-void TUcButton::ActionChange(TObject* sender, bool checkDefaults) {
-  WideActionChange(this, sender, checkDefaults);
-  TButton::ActionChange(sender, checkDefaults);
-}
-
-const TMetaClass* TUcButton::GetActionLinkClass() const {
-  return GetWideActionLinkClass(this, TButton::GetActionLinkClass());
-}
-
-bool TUcButton::IsAccelChar(WORD charCode) {
-  return MatchesWideCaption(charCode, this);
 }
 
 // ---- TUcCustomCheckBox -----------------------------------------------------------------
@@ -215,26 +173,8 @@ void TUcCustomCheckBox::Publish(TPublisher<TUcCustomCheckBox>& p) {
   p.Property("Hint", &TUcCustomCheckBox::Hint, &TUcCustomCheckBox::SetHint);
 }
 
-void TUcCustomCheckBox::DefineProperties(TFiler& filer) {
-  TCustomCheckBox::DefineProperties(filer);
-  DefineWidePersistentProperties(filer, this);
-}
-
 void TUcCustomCheckBox::CreateWindowHandle(const TCreateParams& params) {
   CreateUnicodeHandle(this, params, L"BUTTON");
-}
-
-void TUcCustomCheckBox::ActionChange(TObject* sender, bool checkDefaults) {
-  WideActionChange(this, sender, checkDefaults);
-  TCustomCheckBox::ActionChange(sender, checkDefaults);
-}
-
-const TMetaClass* TUcCustomCheckBox::GetActionLinkClass() const {
-  return GetWideActionLinkClass(this, TCustomCheckBox::GetActionLinkClass());
-}
-
-bool TUcCustomCheckBox::IsAccelChar(WORD charCode) {
-  return MatchesWideCaption(charCode, this);
 }
 
 VEL_COMPONENT_IMPL(TUcCheckBox, TUcCustomCheckBox)
@@ -259,26 +199,8 @@ void TUcRadioButton::Publish(TPublisher<TUcRadioButton>& p) {
   p.Property("Hint", &TUcRadioButton::Hint, &TUcRadioButton::SetHint);
 }
 
-void TUcRadioButton::DefineProperties(TFiler& filer) {
-  TRadioButton::DefineProperties(filer);
-  DefineWidePersistentProperties(filer, this);
-}
-
 void TUcRadioButton::CreateWindowHandle(const TCreateParams& params) {
   CreateUnicodeHandle(this, params, L"BUTTON");
-}
-
-void TUcRadioButton::ActionChange(TObject* sender, bool checkDefaults) {
-  WideActionChange(this, sender, checkDefaults);
-  TRadioButton::ActionChange(sender, checkDefaults);
-}
-
-const TMetaClass* TUcRadioButton::GetActionLinkClass() const {
-  return GetWideActionLinkClass(this, TRadioButton::GetActionLinkClass());
-}
-
-bool TUcRadioButton::IsAccelChar(WORD charCode) {
-  return MatchesWideCaption(charCode, this);
 }
 
 // ---- TUcComboBoxStrings ----------------------------------------------------------------
@@ -376,7 +298,7 @@ void TUcCustomComboBox::Publish(TPublisher<TUcCustomComboBox>& p) {
 }
 
 TUcCustomComboBox::TUcCustomComboBox(TComponent* owner)
-    : TCustomComboBox(owner), wideItems_(new TUcComboBoxStrings(this)) {}
+    : TUcWideStdControl(owner), wideItems_(new TUcComboBoxStrings(this)) {}
 
 TUcCustomComboBox::~TUcCustomComboBox() = default;
 
@@ -394,20 +316,6 @@ void TUcCustomComboBox::AddItem(const std::wstring& item, TObject* object) {
 
 void TUcCustomComboBox::AddItem(const std::string& item, TObject* object) {
   wideItems_->AddObject(AnsiToWide(item), object);
-}
-
-void TUcCustomComboBox::DefineProperties(TFiler& filer) {
-  TCustomComboBox::DefineProperties(filer);
-  DefineWidePersistentProperties(filer, this);
-}
-
-void TUcCustomComboBox::ActionChange(TObject* sender, bool checkDefaults) {
-  WideActionChange(this, sender, checkDefaults);
-  TCustomComboBox::ActionChange(sender, checkDefaults);
-}
-
-const TMetaClass* TUcCustomComboBox::GetActionLinkClass() const {
-  return GetWideActionLinkClass(this, TCustomComboBox::GetActionLinkClass());
 }
 
 void TUcCustomComboBox::CreateWindowHandle(const TCreateParams& params) {

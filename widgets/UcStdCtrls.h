@@ -14,26 +14,61 @@
 #pragma once
 
 #include "StdCtrls.h"
+#include "UcActnList.h"
 #include "UcClasses.h"
 #include "UcControls.h"
+#include "UcForms.h"
 
 #include <string>
 
-// ---- Label ---------------------------------------------------------------------------------
+// ---- What every class adds ----------------------------------------------------------------
 
-class TUcCustomLabel : public TCustomLabel {
-  VEL_CLASS(TUcCustomLabel, TCustomLabel)
-  static void Publish(TPublisher<TUcCustomLabel>& p);
-
+// The wide hint, the wide persistent properties and the wide action link on
+// top of a class library control.
+template <typename TBase>
+class TUcWideStdControl : public TBase {
  public:
-  using TCustomLabel::TCustomLabel;
+  using TBase::TBase;
 
   std::wstring Hint() { return GetWideControlHint(this); }
   void SetHint(const std::wstring& value) { SetWideControlHint(this, value); }
 
-  void DefineProperties(TFiler& filer) override;
-  void ActionChange(TObject* sender, bool checkDefaults) override;
-  bool IsAccelChar(WORD charCode) override;
+  void DefineProperties(TFiler& filer) override {
+    TBase::DefineProperties(filer);
+    DefineWidePersistentProperties(filer, this);
+  }
+  void ActionChange(TObject* sender, bool checkDefaults) override {
+    WideActionChange(this, sender, checkDefaults);
+    TBase::ActionChange(sender, checkDefaults);
+  }
+
+ protected:
+  const TMetaClass* GetActionLinkClass() const override {
+    return GetWideActionLinkClass(this, TBase::GetActionLinkClass());
+  }
+};
+
+// A control with a caption: its accelerator is the hot key of the wide
+// caption, in either letter case.
+template <typename TBase>
+class TUcWideCaptionControl : public TUcWideStdControl<TBase> {
+ public:
+  using TUcWideStdControl<TBase>::TUcWideStdControl;
+
+  bool IsAccelChar(WORD charCode) override {
+    return MatchWideAccelerator(charCode, GetWideControlText(this));
+  }
+};
+
+// ---- Label ---------------------------------------------------------------------------------
+
+class TUcCustomLabel : public TUcWideCaptionControl<TCustomLabel> {
+  VEL_CLASS(TUcCustomLabel, TCustomLabel)
+  static void Publish(TPublisher<TUcCustomLabel>& p);
+
+ public:
+  using TUcWideCaptionControl::TUcWideCaptionControl;
+
   void Dispatch(TMessage& message) override;
 
  protected:
@@ -42,7 +77,6 @@ class TUcCustomLabel : public TCustomLabel {
   // A measuring call (DT_CALCRECT) never draws, the ellipsis branch
   // included: the layout measure of Paint runs before the drawing.
   void DoDrawText(TRect& rect, UINT flags) override;
-  const TMetaClass* GetActionLinkClass() const override;
 
  private:
   std::wstring DropWordsToFit(std::wstring text, const TRect& rect, UINT flags);
@@ -62,44 +96,29 @@ class TUcLabel : public TUcCustomLabel {
 
 // ---- Buttons -------------------------------------------------------------------------------
 
-class TUcButton : public TButton {
+class TUcButton : public TUcWideCaptionControl<TButton> {
   VEL_CLASS(TUcButton, TButton)
   static void Publish(TPublisher<TUcButton>& p);
 
  public:
-  using TButton::TButton;
+  using TUcWideCaptionControl::TUcWideCaptionControl;
 
   std::wstring Caption() { return GetWideControlText(this); }
   void SetCaption(const std::wstring& value) { SetWideControlText(this, value); }
-  std::wstring Hint() { return GetWideControlHint(this); }
-  void SetHint(const std::wstring& value) { SetWideControlHint(this, value); }
-
-  void DefineProperties(TFiler& filer) override;
-  void ActionChange(TObject* sender, bool checkDefaults) override;
-  bool IsAccelChar(WORD charCode) override;
 
  protected:
   void CreateWindowHandle(const TCreateParams& params) override;
-  const TMetaClass* GetActionLinkClass() const override;
 };
 
-class TUcCustomCheckBox : public TCustomCheckBox {
+class TUcCustomCheckBox : public TUcWideCaptionControl<TCustomCheckBox> {
   VEL_CLASS(TUcCustomCheckBox, TCustomCheckBox)
   static void Publish(TPublisher<TUcCustomCheckBox>& p);
 
  public:
-  using TCustomCheckBox::TCustomCheckBox;
-
-  std::wstring Hint() { return GetWideControlHint(this); }
-  void SetHint(const std::wstring& value) { SetWideControlHint(this, value); }
-
-  void DefineProperties(TFiler& filer) override;
-  void ActionChange(TObject* sender, bool checkDefaults) override;
-  bool IsAccelChar(WORD charCode) override;
+  using TUcWideCaptionControl::TUcWideCaptionControl;
 
  protected:
   void CreateWindowHandle(const TCreateParams& params) override;
-  const TMetaClass* GetActionLinkClass() const override;
 };
 
 class TUcCheckBox : public TUcCustomCheckBox {
@@ -113,25 +132,18 @@ class TUcCheckBox : public TUcCustomCheckBox {
   void SetCaption(const std::wstring& value) { SetWideControlText(this, value); }
 };
 
-class TUcRadioButton : public TRadioButton {
+class TUcRadioButton : public TUcWideCaptionControl<TRadioButton> {
   VEL_CLASS(TUcRadioButton, TRadioButton)
   static void Publish(TPublisher<TUcRadioButton>& p);
 
  public:
-  using TRadioButton::TRadioButton;
+  using TUcWideCaptionControl::TUcWideCaptionControl;
 
   std::wstring Caption() { return GetWideControlText(this); }
   void SetCaption(const std::wstring& value) { SetWideControlText(this, value); }
-  std::wstring Hint() { return GetWideControlHint(this); }
-  void SetHint(const std::wstring& value) { SetWideControlHint(this, value); }
-
-  void DefineProperties(TFiler& filer) override;
-  void ActionChange(TObject* sender, bool checkDefaults) override;
-  bool IsAccelChar(WORD charCode) override;
 
  protected:
   void CreateWindowHandle(const TCreateParams& params) override;
-  const TMetaClass* GetActionLinkClass() const override;
 };
 
 // ---- Combo box -----------------------------------------------------------------------------
@@ -170,7 +182,7 @@ class TUcComboBoxStrings : public TUcStrings {
   TUcCustomComboBox* comboBox_;
 };
 
-class TUcCustomComboBox : public TCustomComboBox, public IWideListControl {
+class TUcCustomComboBox : public TUcWideStdControl<TCustomComboBox>, public IWideListControl {
   VEL_CLASS(TUcCustomComboBox, TCustomComboBox)
   static void Publish(TPublisher<TUcCustomComboBox>& p);
 
@@ -188,8 +200,6 @@ class TUcCustomComboBox : public TCustomComboBox, public IWideListControl {
 
   std::wstring Text() { return GetWideControlText(this); }
   void SetText(const std::wstring& value) { SetWideControlText(this, value); }
-  std::wstring Hint() { return GetWideControlHint(this); }
-  void SetHint(const std::wstring& value) { SetWideControlHint(this, value); }
 
   // The selection of the edit part in UTF-16 code units on every platform
   // family.
@@ -207,8 +217,6 @@ class TUcCustomComboBox : public TCustomComboBox, public IWideListControl {
   virtual bool AutoCompleteUniqueMatchOnly() const { return false; }
   virtual bool AutoCompletePreservesTypedCase() const { return true; }
 
-  void DefineProperties(TFiler& filer) override;
-  void ActionChange(TObject* sender, bool checkDefaults) override;
   void Dispatch(TMessage& message) override;
 
   // A pause of this many milliseconds between two keys starts a new list
@@ -226,7 +234,6 @@ class TUcCustomComboBox : public TCustomComboBox, public IWideListControl {
   void KeyPress(char& key) override;
   // Edit styles: completes the typed text on a copy of the WM_CHAR.
   virtual void EditAutoComplete(TMessage& message);
-  const TMetaClass* GetActionLinkClass() const override;
 
  private:
   friend class TUcComboBoxStrings;
