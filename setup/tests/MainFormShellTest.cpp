@@ -185,14 +185,30 @@ TEST_F(MainFormShellTest, AnAbortedConnectionShowsItsBoxMarkedOpen) {
 }
 
 TEST_F(MainFormShellTest, TheFormGoesAwayWhileTheEngineWaitsInAHandler) {
+  // The communication log tells when the engine has given up.
+  SetDebugMode(true);
   TFakeInstrument fake;
   Connect(fake);
+  const std::string log = folder_ + Format("\\Velmor\\kolvexMK\\comm_%0.3d.log", fake.ComNumber());
   fake.SetSilent(true);
-  // The engine gives up and waits in its disconnect event, which this
-  // thread does not serve.
-  Sleep(4500);
+  auto logHas = [&log](const std::string& text, size_t times) {
+    const std::string content = ReadAll(log);
+    size_t found = 0;
+    for (size_t at = content.find(text); at != std::string::npos; at = content.find(text, at + 1))
+      ++found;
+    return found >= times;
+  };
+  // The second resend is served; then this thread serves nothing more, and
+  // the engine gives up and waits in its disconnect event.
+  ASSERT_TRUE(classlib::PumpUntil([&] { return logHas("sending again: ", 2); }, 8000));
+  classlib::PumpFor(300);
+  const DWORD wait = GetTickCount();
+  while (!logHas("disconnected", 1) && GetTickCount() - wait < 3000)
+    Sleep(50);
+  ASSERT_TRUE(logHas("disconnected", 1));
   const DWORD start = GetTickCount();
   form_.reset();
+  SetDebugMode(false);
   EXPECT_LT(GetTickCount() - start, 3000u);
   EXPECT_TRUE(boxes_.boxes.empty());
 }
