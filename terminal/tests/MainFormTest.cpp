@@ -643,6 +643,14 @@ TEST_F(MainFormTest, ARelativeCommandLineFileLoadsFromTheWorkingFolder) {
   EXPECT_EQ("VelmorTerminal [start.vtcfg]", form_->Caption());
 }
 
+TEST_F(MainFormTest, ACommandLineFileOfAnotherExtensionIsIgnored) {
+  WriteAll(folder_ + "start.ini", Settings(3, "Baud=4800\r\n"));
+  OverrideCommandLine("velterm.exe \"" + folder_ + "start.ini\"");
+  form_.reset(Create<TMainForm>(nullptr));
+  EXPECT_EQ(9600, form_->Settings()->Baud());
+  EXPECT_EQ("VelmorTerminal", form_->Caption());
+}
+
 TEST_F(MainFormTest, AMalformedCommandLineFileStartsWithTheDefaults) {
   WriteAll(folder_ + "bad.vtcfg", "\x01\x02 not an ini [COM\r\nBaud=fast\r\nDatabits=77\r\n");
   OverrideCommandLine("velterm.exe \"" + folder_ + "bad.vtcfg\"");
@@ -680,6 +688,10 @@ TEST_F(MainFormTest, ChoosingALanguageRecaptionsAndSavesOnlyToTheDefaultFile) {
   EXPECT_TRUE(german->Checked());
   EXPECT_NE(std::string::npos, ReadAll(defaultFile).find("Language=2")) << defaultFile;
   EXPECT_EQ(L"Datei", form_->mmFile->Caption());
+  // The checked language again: nothing happens, nothing is saved.
+  ASSERT_TRUE(DeleteFileA(defaultFile.c_str()));
+  german->Click();
+  EXPECT_FALSE(FileExists(defaultFile));
   // Once another file is in use, the choice stays in memory.
   SetDialogExecutor(dkSave, [&](TCommonDialog* d) {
     static_cast<TSaveDialog*>(d)->SetFileName(folder_ + "other");
@@ -689,7 +701,7 @@ TEST_F(MainFormTest, ChoosingALanguageRecaptionsAndSavesOnlyToTheDefaultFile) {
   form_->miLanguage->Items(0)->Click();
   EXPECT_EQ(0, form_->LanguageId());
   EXPECT_EQ(L"File", form_->mmFile->Caption());
-  EXPECT_NE(std::string::npos, ReadAll(defaultFile).find("Language=2"));
+  EXPECT_FALSE(FileExists(defaultFile));
 }
 
 TEST_F(MainFormTest, TheLanguageReachesEveryCaptionAndTheBarsWindow) {
