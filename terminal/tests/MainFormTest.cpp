@@ -466,6 +466,28 @@ TEST_F(MainFormTest, HistoryIsSavedWithOneTextExtension) {
   EXPECT_FALSE(FileExists(folder_ + "other.TXT.txt"));
 }
 
+TEST_F(MainFormTest, CopyFollowsTheSelection) {
+  TPeerPort peer(10, 256);
+  MakeForm(peer.Number());
+  form_->termHistory->WriteString("copy me");
+  form_->termHistory->FlushDisplay();
+  form_->HistoryCopyAction->Update();
+  EXPECT_FALSE(form_->HistoryCopyAction->Enabled());
+  const HWND view = form_->termHistory->Handle();
+  const int y = form_->termHistory->LineHeight() / 2;
+  const int x = form_->termHistory->CharWidth() * 4 + 1;
+  PostMessageA(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, y));
+  PostMessageA(view, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, y));
+  PostMessageA(view, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+  classlib::PumpFor(200);
+  form_->HistoryCopyAction->Update();
+  ASSERT_TRUE(form_->HistoryCopyAction->Enabled());
+  Clipboard()->Clear();
+  form_->HistoryCopyAction->Execute();
+  EXPECT_EQ(form_->termHistory->GetSelectedText(), Clipboard()->AsText());
+  EXPECT_EQ(0u, Clipboard()->AsText().find("copy"));
+}
+
 // ---- Paste ------------------------------------------------------------------------------
 
 // What a timer saw while the paste ran its loop.
