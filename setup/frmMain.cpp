@@ -675,8 +675,7 @@ void TMainForm::Dispatch(TMessage& message) {
       WMPowerBroadcast(message);
       break;
     case WM_QUERYENDSESSION:
-      ClickDisconnect();
-      TForm::Dispatch(message);
+      WMQueryEndSession(message);
       break;
     default:
       TForm::Dispatch(message);
@@ -689,6 +688,12 @@ void TMainForm::WMActivateInstance(TMessage& message) {
     SetWindowState(wsNormal);
   SetForegroundWindow(Handle());
   BringWindowToTop(Handle());
+}
+
+// The default handling's answer decides whether the session may end.
+void TMainForm::WMQueryEndSession(TMessage& message) {
+  ClickDisconnect();
+  TForm::Dispatch(message);
 }
 
 // The computer may not sleep while an instrument is connected.
