@@ -301,16 +301,7 @@ void TCustomLabel::Dispatch(TMessage& m) {
 VEL_COMPONENT_IMPL(TLabel, TCustomLabel)
 
 void TLabel::Publish(TPublisher<TLabel>& p) {
-  p.Property("Alignment", &TCustomLabel::Alignment, &TCustomLabel::SetAlignment);
-  p.Property("AutoSize", &TCustomLabel::AutoSize, &TCustomLabel::SetAutoSize);
-  p.Property("Caption", &TControl::Caption, &TControl::SetCaption);
-  p.Property("EllipsisPosition", &TCustomLabel::EllipsisPosition,
-             &TCustomLabel::SetEllipsisPosition);
-  p.Property("FocusControl", &TCustomLabel::FocusControl, &TCustomLabel::SetFocusControl);
-  p.Property("Layout", &TCustomLabel::Layout, &TCustomLabel::SetLayout);
-  p.Property("ShowAccelChar", &TCustomLabel::ShowAccelChar, &TCustomLabel::SetShowAccelChar);
-  p.Property("Transparent", &TCustomLabel::Transparent, &TCustomLabel::SetTransparent);
-  p.Property("WordWrap", &TCustomLabel::WordWrap, &TCustomLabel::SetWordWrap);
+  PublishLabel(p);
 }
 
 // ---- TButtonControl -------------------------------------------------------------------
@@ -1341,26 +1332,7 @@ void TCustomComboBox::Dispatch(TMessage& m) {
 VEL_COMPONENT_IMPL(TComboBox, TCustomComboBox)
 
 void TComboBox::Publish(TPublisher<TComboBox>& p) {
-  using C = TCustomComboBox;
-  p.Property("AutoComplete", &C::AutoComplete, &C::SetAutoComplete);
-  p.Property("AutoCompleteDelay", &C::AutoCompleteDelay, &C::SetAutoCompleteDelay);
-  p.Property("AutoDropDown", &C::AutoDropDown, &C::SetAutoDropDown);
-  p.Property("AutoCloseUp", &C::AutoCloseUp, &C::SetAutoCloseUp);
-  p.Property("Style", &C::Style, &C::SetStyle);
-  p.Property("CharCase", &C::CharCase, &C::SetCharCase);
-  p.Property("DropDownCount", &C::DropDownCount, &C::SetDropDownCount);
-  p.Property("ItemHeight", &C::ItemHeight, &C::SetItemHeight);
-  p.Property("ItemIndex", &C::ItemIndex, &C::SetItemIndex);
-  p.Property("MaxLength", &C::MaxLength, &C::SetMaxLength);
-  p.Property("Sorted", &C::Sorted, &C::SetSorted);
-  p.Property("Text", &TControl::Text, &TControl::SetText);
-  p.Event("OnChange", &C::OnChange);
-  p.Event("OnCloseUp", &C::OnCloseUp);
-  p.Event("OnDrawItem", &C::OnDrawItem);
-  p.Event("OnDropDown", &C::OnDropDown);
-  p.Event("OnMeasureItem", &C::OnMeasureItem);
-  p.Event("OnSelect", &C::OnSelect);
-  p.Property("Items", &C::Items, &C::SetItems);
+  PublishComboBox(p);
 }
 
 // ---- TCustomStaticText -----------------------------------------------------------------

@@ -100,6 +100,21 @@ class TLabel : public TCustomLabel {
   using TCustomLabel::TCustomLabel;
 };
 
+// The label's published entries, shared with the wide label: Caption is T's.
+template <typename T>
+void PublishLabel(TPublisher<T>& p) {
+  using C = TCustomLabel;
+  p.Property("Alignment", &C::Alignment, &C::SetAlignment);
+  p.Property("AutoSize", &C::AutoSize, &C::SetAutoSize);
+  p.Property("Caption", &T::Caption, &T::SetCaption);
+  p.Property("EllipsisPosition", &C::EllipsisPosition, &C::SetEllipsisPosition);
+  p.Property("FocusControl", &C::FocusControl, &C::SetFocusControl);
+  p.Property("Layout", &C::Layout, &C::SetLayout);
+  p.Property("ShowAccelChar", &C::ShowAccelChar, &C::SetShowAccelChar);
+  p.Property("Transparent", &C::Transparent, &C::SetTransparent);
+  p.Property("WordWrap", &C::WordWrap, &C::SetWordWrap);
+}
+
 // ---- Buttons -------------------------------------------------------------------------------
 
 // The base of push buttons, check boxes and radio buttons, and the client of
@@ -472,6 +487,32 @@ class TComboBox : public TCustomComboBox {
  public:
   using TCustomComboBox::TCustomComboBox;
 };
+
+// The combo box's published entries, shared with the wide combo box: Text and
+// Items are T's.
+template <typename T>
+void PublishComboBox(TPublisher<T>& p) {
+  using C = TCustomComboBox;
+  p.Property("AutoComplete", &C::AutoComplete, &C::SetAutoComplete);
+  p.Property("AutoCompleteDelay", &C::AutoCompleteDelay, &C::SetAutoCompleteDelay);
+  p.Property("AutoDropDown", &C::AutoDropDown, &C::SetAutoDropDown);
+  p.Property("AutoCloseUp", &C::AutoCloseUp, &C::SetAutoCloseUp);
+  p.Property("Style", &C::Style, &C::SetStyle);
+  p.Property("CharCase", &C::CharCase, &C::SetCharCase);
+  p.Property("DropDownCount", &C::DropDownCount, &C::SetDropDownCount);
+  p.Property("ItemHeight", &C::ItemHeight, &C::SetItemHeight);
+  p.Property("ItemIndex", &C::ItemIndex, &C::SetItemIndex);
+  p.Property("MaxLength", &C::MaxLength, &C::SetMaxLength);
+  p.Property("Sorted", &C::Sorted, &C::SetSorted);
+  p.Property("Text", &T::Text, &T::SetText);
+  p.Event("OnChange", &C::OnChange);
+  p.Event("OnCloseUp", &C::OnCloseUp);
+  p.Event("OnDrawItem", &C::OnDrawItem);
+  p.Event("OnDropDown", &C::OnDropDown);
+  p.Event("OnMeasureItem", &C::OnMeasureItem);
+  p.Event("OnSelect", &C::OnSelect);
+  p.Property("Items", &T::Items, &T::SetItems);
+}
 
 // ---- Static text ---------------------------------------------------------------------------
 

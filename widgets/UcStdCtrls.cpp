@@ -140,16 +140,7 @@ void TUcCustomLabel::DrawWideCaption(const std::wstring& text, TRect& rect, UINT
 VEL_COMPONENT_IMPL(TUcLabel, TUcCustomLabel)
 
 void TUcLabel::Publish(TPublisher<TUcLabel>& p) {
-  using C = TCustomLabel;
-  p.Property("Alignment", &C::Alignment, &C::SetAlignment);
-  p.Property("AutoSize", &C::AutoSize, &C::SetAutoSize);
-  p.Property("Caption", &TUcLabel::Caption, &TUcLabel::SetCaption);
-  p.Property("EllipsisPosition", &C::EllipsisPosition, &C::SetEllipsisPosition);
-  p.Property("FocusControl", &C::FocusControl, &C::SetFocusControl);
-  p.Property("ShowAccelChar", &C::ShowAccelChar, &C::SetShowAccelChar);
-  p.Property("Transparent", &C::Transparent, &C::SetTransparent);
-  p.Property("Layout", &C::Layout, &C::SetLayout);
-  p.Property("WordWrap", &C::WordWrap, &C::SetWordWrap);
+  PublishLabel(p);
 }
 
 // ---- TUcButton -------------------------------------------------------------------------
@@ -444,26 +435,7 @@ void TUcCustomComboBox::Dispatch(TMessage& m) {
 VEL_COMPONENT_IMPL(TUcComboBox, TUcCustomComboBox)
 
 void TUcComboBox::Publish(TPublisher<TUcComboBox>& p) {
-  using C = TCustomComboBox;
-  p.Property("AutoComplete", &C::AutoComplete, &C::SetAutoComplete);
-  p.Property("AutoCompleteDelay", &C::AutoCompleteDelay, &C::SetAutoCompleteDelay);
-  p.Property("AutoDropDown", &C::AutoDropDown, &C::SetAutoDropDown);
-  p.Property("AutoCloseUp", &C::AutoCloseUp, &C::SetAutoCloseUp);
-  p.Property("Style", &C::Style, &C::SetStyle);
-  p.Property("CharCase", &C::CharCase, &C::SetCharCase);
-  p.Property("DropDownCount", &C::DropDownCount, &C::SetDropDownCount);
-  p.Property("ItemHeight", &C::ItemHeight, &C::SetItemHeight);
-  p.Property("ItemIndex", &C::ItemIndex, &C::SetItemIndex);
-  p.Property("MaxLength", &C::MaxLength, &C::SetMaxLength);
-  p.Property("Sorted", &C::Sorted, &C::SetSorted);
-  p.Property("Text", &TUcComboBox::Text, &TUcComboBox::SetText);
-  p.Event("OnChange", &C::OnChange);
-  p.Event("OnCloseUp", &C::OnCloseUp);
-  p.Event("OnDrawItem", &C::OnDrawItem);
-  p.Event("OnDropDown", &C::OnDropDown);
-  p.Event("OnMeasureItem", &C::OnMeasureItem);
-  p.Event("OnSelect", &C::OnSelect);
-  p.Property("Items", &TUcComboBox::Items, &TUcComboBox::SetItems);
+  PublishComboBox(p);
 }
 
 // ---- The combo box's routines ----------------------------------------------------------
