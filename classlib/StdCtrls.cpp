@@ -1060,11 +1060,8 @@ void TCustomComboBox::SubclassChildren() {
 
 void TCustomComboBox::RestoreSaved() {
   if (!saved_) {
-    if (itemIndex_ != -1 && !ComponentState().Contains(csLoading)) {
-      const int index = itemIndex_;
-      itemIndex_ = -1;
-      SetItemIndex(index);
-    }
+    if (!ComponentState().Contains(csLoading))
+      ApplyKeptItemIndex();
     return;
   }
   const std::unique_ptr<TSaved> saved = std::move(saved_);
@@ -1089,13 +1086,18 @@ void TCustomComboBox::DestroyWnd() {
   editHandle_ = listHandle_ = nullptr;
 }
 
+void TCustomComboBox::ApplyKeptItemIndex() {
+  if (itemIndex_ == -1)
+    return;
+  const int index = itemIndex_;
+  itemIndex_ = -1;
+  SetItemIndex(index);
+}
+
 void TCustomComboBox::Loaded() {
   TWinControl::Loaded();
-  if (HandleAllocated() && itemIndex_ != -1) {
-    const int index = itemIndex_;
-    itemIndex_ = -1;
-    SetItemIndex(index);
-  }
+  if (HandleAllocated())
+    ApplyKeptItemIndex();
 }
 
 void TCustomComboBox::ComboWndProc(TMessage& m, HWND child, WNDPROC childDefProc) {

@@ -448,6 +448,8 @@ class TCustomComboBox : public TWinControl {
   void ListWndProc(TMessage& m) { ComboWndProc(m, listHandle_, FDefListProc); }
   void SubclassChildren();
   void RestoreSaved();
+  // Selects the index kept while there was no window or while loading.
+  void ApplyKeptItemIndex();
   void CNCommand(TMessage& m);
   void CNDrawItem(TMessage& m);
   void CNMeasureItem(TMessage& m);
