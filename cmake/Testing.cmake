@@ -34,15 +34,17 @@ function(vel_add_test name)
     list(APPEND labels serial)
     target_link_libraries(${name} PRIVATE vel_peer_client)
   endif()
-  set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" LABELS "${labels}" TIMEOUT 300)
+  set(locks "")
   if(T_FOCUS)
-    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK display_focus)
+    list(APPEND locks display_focus)
   endif()
   if(T_SERIAL)
     # One port test at a time: with several processes opening freshly linked
     # ptys at once, Wine now and then refuses the first settings call.
-    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK serial_ports)
+    list(APPEND locks serial_ports)
   endif()
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" LABELS "${labels}" TIMEOUT 300
+                                          RESOURCE_LOCK "${locks}")
 endfunction()
 
 # Every executable of the project (programs and tests) is checked for imports
