@@ -21,6 +21,23 @@ const char* const kControlNames[32] = {
 
 TASCIIForm* g_form = nullptr;
 
+// A canvas on the screen's DC, for measuring before the window exists.
+class TScreenCanvas {
+ public:
+  TScreenCanvas() : dc_(GetDC(nullptr)), canvas_(Create<TCanvas>()) { canvas_->SetHandle(dc_); }
+  ~TScreenCanvas() {
+    canvas_->SetHandle(nullptr);
+    ReleaseDC(nullptr, dc_);
+  }
+  TScreenCanvas(const TScreenCanvas&) = delete;
+  TScreenCanvas& operator=(const TScreenCanvas&) = delete;
+  TCanvas* operator->() const { return canvas_.get(); }
+
+ private:
+  HDC dc_;
+  TOwned<TCanvas> canvas_;
+};
+
 void DrawCellText(TCanvas* canvas, const std::string& text, TRect rect, TColor color, UINT align) {
   canvas->Font()->SetColor(color);
   DrawTextA(canvas->Handle(), text.c_str(), static_cast<int>(text.size()), &rect,
@@ -66,9 +83,10 @@ void TASCIIForm::FormCreate(TObject*) {
   codeOffset_ = 0;
   showHex_ = false;
   selectedCode_ = 0;
-  Canvas()->SetFont(tableFont_.get());
-  cellHeight_ = Canvas()->TextHeight("W");
-  cellWidth_ = Canvas()->TextWidth("WW WWW");
+  TScreenCanvas canvas;
+  canvas->SetFont(tableFont_.get());
+  cellHeight_ = canvas->TextHeight("W");
+  cellWidth_ = canvas->TextWidth("WW WWW");
   UpdateCaption();
   SetClientSize(kColumns * cellWidth_, ToolBar1->Height() + kRows * cellHeight_);
 }
