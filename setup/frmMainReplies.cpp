@@ -8,7 +8,6 @@
 #include "DateUtils.h"
 #include "SysUtils.h"
 
-#include <algorithm>
 #include <map>
 
 namespace {

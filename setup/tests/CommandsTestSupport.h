@@ -47,7 +47,7 @@ class ConnectedFormTest : public MainFormTest {
   // Clears what the fake received, runs the action and returns the set
   // commands that arrived within settleMs of it.
   template <typename F>
-  std::vector<std::string> SetsAfter(TFakeInstrument& fake, F action, DWORD settleMs = 600) {
+  std::vector<std::string> SetsAfter(TFakeInstrument& fake, F action, DWORD settleMs = 300) {
     fake.ClearReceived();
     action();
     classlib::PumpFor(settleMs);
