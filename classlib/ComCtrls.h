@@ -306,13 +306,6 @@ class TToolBar : public TWinControl {
     field = value;
     RebuildButtons();
   }
-  template <typename T>
-  void ChangeStyle(T& field, T value) {
-    if (field == value)
-      return;
-    field = value;
-    RecreateWnd();
-  }
   void InsertButton(TToolButton* button);
   void RemoveButton(TToolButton* button);
   void ImagesChanged(TObject* sender);
@@ -465,13 +458,6 @@ class TCustomRichEdit : public TWinControl {
 
  private:
   static void Publish(TPublisher<TCustomRichEdit>& p);
-  template <typename T>
-  void ChangeStyle(T& field, T value) {
-    if (field == value)
-      return;
-    field = value;
-    RecreateWnd();
-  }
   void ApplyColors();
 
   TOwned<TRichEditStrings> lines_;

@@ -347,6 +347,14 @@ class TControl : public TComponent {
   virtual void Resize();
   // A windowless control asks its parent to repaint the area it covers.
   void InvalidateControl(bool isVisible, bool isOpaque);
+  // A setter's store: value into field, then a repaint; nothing when equal.
+  template <typename T>
+  void SetAndInvalidate(T& field, const T& value) {
+    if (field == value)
+      return;
+    field = value;
+    Invalidate();
+  }
   // The parent lays out again after a change of this control.
   void RequestAlign();
   // Records the distances to the parent's edges that anchors keep.
@@ -514,6 +522,15 @@ class TWinControl : public TControl {
   virtual void CreateWnd();
   virtual void CreateWindowHandle(const TCreateParams& params);
   virtual void DestroyWnd();
+  // A setter's store of what the window is made with: value into field, then
+  // a new window; nothing when equal.
+  template <typename T>
+  void ChangeStyle(T& field, const T& value) {
+    if (field == value)
+      return;
+    field = value;
+    RecreateWnd();
+  }
   virtual void DestroyWindowHandle();
   void CreateHandle();
 

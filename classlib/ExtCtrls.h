@@ -37,13 +37,6 @@ class TCustomPanel : public TCustomControl {
   void Paint() override;
 
  private:
-  template <typename T>
-  void SetAndInvalidate(T& field, T value) {
-    if (field == value)
-      return;
-    field = value;
-    Invalidate();
-  }
   void PaintBevel(TRect& r, TBevelCut cut);
   // Themed with ParentBackground: the erase shows the parent's background
   // and Paint leaves it alone; otherwise Paint fills everything.

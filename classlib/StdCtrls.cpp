@@ -130,10 +130,7 @@ void TCustomLabel::AfterConstruction() {
 }
 
 void TCustomLabel::SetAlignment(TAlignment value) {
-  if (value == alignment_)
-    return;
-  alignment_ = value;
-  Invalidate();
+  SetAndInvalidate(alignment_, value);
 }
 
 void TCustomLabel::SetAutoSize(bool value) {
@@ -144,10 +141,7 @@ void TCustomLabel::SetAutoSize(bool value) {
 }
 
 void TCustomLabel::SetEllipsisPosition(TEllipsisPosition value) {
-  if (value == ellipsisPosition_)
-    return;
-  ellipsisPosition_ = value;
-  Invalidate();
+  SetAndInvalidate(ellipsisPosition_, value);
 }
 
 void TCustomLabel::SetFocusControl(TWinControl* value) {
@@ -155,10 +149,7 @@ void TCustomLabel::SetFocusControl(TWinControl* value) {
 }
 
 void TCustomLabel::SetLayout(TTextLayout value) {
-  if (value == layout_)
-    return;
-  layout_ = value;
-  Invalidate();
+  SetAndInvalidate(layout_, value);
 }
 
 void TCustomLabel::SetShowAccelChar(bool value) {
@@ -319,17 +310,11 @@ void TButtonControl::AfterConstruction() {
 }
 
 void TButtonControl::SetWordWrap(bool value) {
-  if (value == wordWrap_)
-    return;
-  wordWrap_ = value;
-  RecreateWnd();
+  ChangeStyle(wordWrap_, value);
 }
 
 void TButtonControl::SetAlignment(TAlignment value) {
-  if (value == alignment_)
-    return;
-  alignment_ = value;
-  RecreateWnd();
+  ChangeStyle(alignment_, value);
 }
 
 const TMetaClass* TButtonControl::GetActionLinkClass() const {
@@ -613,17 +598,11 @@ void TCustomEdit::AfterConstruction() {
 }
 
 void TCustomEdit::SetBorderStyle(TBorderStyle value) {
-  if (value == borderStyle_)
-    return;
-  borderStyle_ = value;
-  RecreateWnd();
+  ChangeStyle(borderStyle_, value);
 }
 
 void TCustomEdit::SetCharCase(TEditCharCase value) {
-  if (value == charCase_)
-    return;
-  charCase_ = value;
-  RecreateWnd();
+  ChangeStyle(charCase_, value);
 }
 
 void TCustomEdit::SetMaxLength(int value) {
@@ -887,24 +866,15 @@ void TCustomComboBox::AfterConstruction() {
 }
 
 void TCustomComboBox::SetStyle(TComboBoxStyle value) {
-  if (value == style_)
-    return;
-  style_ = value;
-  RecreateWnd();
+  ChangeStyle(style_, value);
 }
 
 void TCustomComboBox::SetSorted(bool value) {
-  if (value == sorted_)
-    return;
-  sorted_ = value;
-  RecreateWnd();
+  ChangeStyle(sorted_, value);
 }
 
 void TCustomComboBox::SetCharCase(TEditCharCase value) {
-  if (value == charCase_)
-    return;
-  charCase_ = value;
-  RecreateWnd();
+  ChangeStyle(charCase_, value);
 }
 
 void TCustomComboBox::SetItemHeight(int value) {
@@ -1352,10 +1322,7 @@ void TCustomStaticText::AfterConstruction() {
 }
 
 void TCustomStaticText::SetAlignment(TAlignment value) {
-  if (value == alignment_)
-    return;
-  alignment_ = value;
-  RecreateWnd();
+  ChangeStyle(alignment_, value);
 }
 
 void TCustomStaticText::SetAutoSize(bool value) {
@@ -1366,10 +1333,7 @@ void TCustomStaticText::SetAutoSize(bool value) {
 }
 
 void TCustomStaticText::SetBorderStyle(TStaticBorderStyle value) {
-  if (value == borderStyle_)
-    return;
-  borderStyle_ = value;
-  RecreateWnd();
+  ChangeStyle(borderStyle_, value);
 }
 
 void TCustomStaticText::SetFocusControl(TWinControl* value) {
@@ -1377,17 +1341,11 @@ void TCustomStaticText::SetFocusControl(TWinControl* value) {
 }
 
 void TCustomStaticText::SetShowAccelChar(bool value) {
-  if (value == showAccelChar_)
-    return;
-  showAccelChar_ = value;
-  RecreateWnd();
+  ChangeStyle(showAccelChar_, value);
 }
 
 void TCustomStaticText::SetTransparent(bool value) {
-  if (value == transparent_)
-    return;
-  transparent_ = value;
-  Invalidate();
+  SetAndInvalidate(transparent_, value);
 }
 
 void TCustomStaticText::Notification(TComponent* component, TOperation operation) {
