@@ -173,4 +173,26 @@ TEST_F(CommandsTest, StartAndStopSendTheirCommandAndReadTheState) {
   EXPECT_EQ("STP", fake.Received().front());
 }
 
+// The fake's record of each round trip, which the benchmark reads.
+TEST_F(CommandsTest, TheFakeTimesEachRoundTrip) {
+  TFakeInstrument fake;
+  Connect(fake);
+  form_->PollTimer->SetEnabled(false);
+  classlib::PumpFor(300);
+  fake.SetDelay(40, 80);
+  fake.ClearReceived();
+  form_->Engine()->SendCommands("RMP,RPD,RDI", false);
+  ASSERT_TRUE(WaitFor(fake, "RDI"));
+  classlib::PumpFor(300);
+  const std::vector<TFakeInstrument::TTiming> timings = fake.Timings();
+  ASSERT_EQ(3u, timings.size());
+  EXPECT_EQ("RMP", timings[0].command);
+  for (const auto& timing : timings) {
+    EXPECT_GE(timing.answeredMs - timing.arrivedMs, 39.0) << timing.command;
+    EXPECT_LE(timing.answeredMs - timing.arrivedMs, 200.0) << timing.command;
+  }
+  // The next command comes after the previous answer.
+  EXPECT_GT(timings[1].arrivedMs, timings[0].answeredMs);
+}
+
 }  // namespace

@@ -57,6 +57,9 @@ TEST_F(SettingsCmdTest, EachComboBoxSendsItsCommandOnce) {
                                   fake, [&] { UserSelects(form_->cbRepStandard, L"NAS"); }, 1500));
   EXPECT_FALSE(form_->cbPartLimits2->Visible());
   EXPECT_EQ(Lines{"SLT 9"}, SetsAfter(fake, [&] { UserSelects(form_->cbPartLimits1, L"9"); }));
+  // The instrument took each of them.
+  EXPECT_EQ("9", fake.Value("LT"));
+  EXPECT_TRUE(boxes_.boxes.empty());
 }
 
 TEST_F(SettingsCmdTest, FourChannelTypeSendsFourLimits) {
@@ -65,6 +68,8 @@ TEST_F(SettingsCmdTest, FourChannelTypeSendsFourLimits) {
   ASSERT_TRUE(form_->cbPartLimits4->Visible());
   EXPECT_EQ(Lines{"SLT 18,16,13,7"},
             SetsAfter(fake, [&] { UserSelects(form_->cbPartLimits4, L"7"); }));
+  EXPECT_EQ("18,16,13,7", fake.Value("LT"));
+  EXPECT_TRUE(boxes_.boxes.empty());
 }
 
 // A limit box without a selection would put an empty item on the line.
