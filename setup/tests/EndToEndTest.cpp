@@ -385,6 +385,9 @@ TEST_F(KolvexmkEndToEnd, ConnectsAndShowsTheInstrumentsIdentityAndConfiguration)
   EXPECT_EQ(fake.Value("CE") == "ON", Checked(ControlAt(main, kCommEcho)));
   EXPECT_EQ(fake.Value("EV") == "ON", Checked(ControlAt(main, kVerboseErrors)));
   EXPECT_EQ(fake.Value("WC") == "ON", Checked(ControlAt(main, kParticleLimits)));
+  // The first poll brings the result.
+  EXPECT_TRUE(
+      WaitFor([&] { return AnsiTextOf(ControlAt(main, kClassCode)) == fake.Value("LR"); }, 5000));
   EXPECT_TRUE(SetCommands(fake).empty());
   SaveShot(main, "connected");
 }
