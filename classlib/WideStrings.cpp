@@ -13,12 +13,13 @@ bool StartsWithUtf16LeMark(const std::string& bytes) {
          std::memcmp(bytes.data(), kUtf16LeMark, sizeof kUtf16LeMark) == 0;
 }
 
-// The units after the mark; an odd last byte is dropped.
-std::wstring Utf16LeAfterMark(const std::string& bytes) {
-  std::wstring text((bytes.size() - sizeof kUtf16LeMark) / 2, L'\0');
+}  // namespace
+
+std::wstring Utf16LeUnits(const std::string& bytes) {
+  std::wstring text(bytes.size() / 2, L'\0');
   for (size_t i = 0; i < text.size(); ++i) {
-    auto low = static_cast<unsigned char>(bytes[2 + 2 * i]);
-    auto high = static_cast<unsigned char>(bytes[3 + 2 * i]);
+    const auto low = static_cast<unsigned char>(bytes[2 * i]);
+    const auto high = static_cast<unsigned char>(bytes[2 * i + 1]);
     text[i] = static_cast<wchar_t>(low | high << 8);
   }
   return text;
@@ -34,8 +35,6 @@ std::string Utf16LeBytes(const std::wstring& text) {
   return bytes;
 }
 
-}  // namespace
-
 // ---- TWideStrings ----------------------------------------------------------------
 
 VEL_CLASS_IMPL(TWideStrings, TPersistent)
@@ -50,7 +49,8 @@ void TWideStrings::Assign(TPersistent* source) {
 
 void TWideStrings::LoadFromStream(TStream& stream) {
   std::string bytes = ReadToEnd(stream);
-  SetText(StartsWithUtf16LeMark(bytes) ? Utf16LeAfterMark(bytes) : AnsiToWide(bytes));
+  SetText(StartsWithUtf16LeMark(bytes) ? Utf16LeUnits(bytes.substr(sizeof kUtf16LeMark))
+                                       : AnsiToWide(bytes));
 }
 
 void TWideStrings::SaveToStream(TStream& stream) const {

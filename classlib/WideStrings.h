@@ -6,6 +6,11 @@
 
 #include <string>
 
+// UTF-16LE as bytes: the units of bytes (an odd last byte is dropped), and
+// the bytes of text.
+std::wstring Utf16LeUnits(const std::string& bytes);
+std::string Utf16LeBytes(const std::wstring& text);
+
 class TWideStrings : public TStringsBase<std::wstring> {
   VEL_CLASS(TWideStrings, TPersistent)
  public:

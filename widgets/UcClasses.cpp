@@ -18,27 +18,6 @@ bool IsMark(const unsigned char* bytes, const unsigned char (&mark)[N]) {
   return std::equal(mark, mark + N, bytes);
 }
 
-// The little-endian units of bytes; an odd last byte is dropped.
-std::wstring Utf16LEUnits(const std::string& bytes) {
-  std::wstring text(bytes.size() / 2, L'\0');
-  for (size_t i = 0; i < text.size(); ++i) {
-    const auto low = static_cast<unsigned char>(bytes[2 * i]);
-    const auto high = static_cast<unsigned char>(bytes[2 * i + 1]);
-    text[i] = static_cast<wchar_t>(low | high << 8);
-  }
-  return text;
-}
-
-std::string Utf16LEBytes(const std::wstring& text) {
-  std::string bytes;
-  bytes.reserve(2 * text.size());
-  for (wchar_t c : text) {
-    bytes += static_cast<char>(c & 0xFF);
-    bytes += static_cast<char>((c >> 8) & 0xFF);
-  }
-  return bytes;
-}
-
 void WriteBytes(TStream& stream, const std::string& bytes) {
   if (!bytes.empty())
     stream.WriteBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
@@ -158,7 +137,7 @@ void TUcStrings::LoadFromStreamEx(TStream& stream, bool detectMark) {
   switch (charset) {
     case scUtf16LE:
     case scUtf16BE: {
-      std::wstring text = Utf16LEUnits(bytes);
+      std::wstring text = Utf16LeUnits(bytes);
       if (charset == scUtf16BE)
         SwapWideByteOrder(text);
       SetText(text);
@@ -176,7 +155,7 @@ void TUcStrings::SaveToStreamEx(TStream& stream, bool writeMark) const {
   std::string bytes;
   if (writeMark)
     bytes.assign(reinterpret_cast<const char*>(kMarkUtf16LE), sizeof kMarkUtf16LE);
-  WriteBytes(stream, bytes + Utf16LEBytes(Text()));
+  WriteBytes(stream, bytes + Utf16LeBytes(Text()));
 }
 
 // ---- TUcStringList -------------------------------------------------------------------------
