@@ -138,6 +138,8 @@ class TMenuItem : public TComponent {
  protected:
   void SetParentComponent(TComponent* parent) override;
   void Notification(TComponent* component, TOperation operation) override;
+  // DT_ flag of the captions' alignment in the menu the item hangs in.
+  UINT AlignmentFlag() const;
 
  private:
   friend class TMenu;
@@ -162,7 +164,6 @@ class TMenuItem : public TComponent {
   void BitmapChanged(TObject* sender);
   TGlyphBox LayOutGlyph(const TRect& rect, bool topLevel) const;
   int GlyphHeight() const;
-  UINT AlignmentFlag() const;
   void DrawSeparator(TCanvas* canvas, const TRect& rect);
   void DrawGlyph(TCanvas* canvas, const TGlyphBox& box, bool selected);
   void DrawCheckMark(TCanvas* canvas, const TRect& r, bool selected);

@@ -195,11 +195,6 @@ namespace {
 
 TUcPopupList* widePopupList = nullptr;
 
-// The menu of the tree the item hangs in, when it is a popup menu.
-const TPopupMenu* PopupMenuOf(const TMenuItem* item) {
-  return dynamic_cast<const TPopupMenu*>(item->GetParentMenu());
-}
-
 bool IsBeingReadOrDestroyed(const TComponent* component) {
   const TComponentState state = component->ComponentState();
   return state.Contains(csReading) || state.Contains(csDestroying);
@@ -384,7 +379,7 @@ void TUcMenuItem::LayOutWideMenuItem(TCanvas* canvas, TRect rect, TOwnerDrawStat
   text.left += 2;
   text.right -= 1;
 
-  UINT flags = MenuAlignmentFlag() | DT_EXPANDTABS | DT_SINGLELINE;
+  UINT flags = AlignmentFlag() | DT_EXPANDTABS | DT_SINGLELINE;
   if (HidesPrefixes() && state.Contains(odNoAccel))
     flags |= DT_HIDEPREFIX;
   if (state.Contains(odDefault))
@@ -446,22 +441,8 @@ void TUcMenuItem::DrawWideMenuText(TCanvas* canvas, std::wstring text, TRect& re
 
 int TUcMenuItem::MeasureWideMenuText(TCanvas* canvas, const std::wstring& text) {
   TRect r(0, 0, 0, 0);
-  DrawWideMenuText(canvas, text, r, false, MenuAlignmentFlag() | kMeasureFlags);
+  DrawWideMenuText(canvas, text, r, false, AlignmentFlag() | kMeasureFlags);
   return r.Width();
-}
-
-UINT TUcMenuItem::MenuAlignmentFlag() const {
-  const TPopupMenu* popup = PopupMenuOf(this);
-  if (!popup)
-    return DT_LEFT;
-  switch (popup->Alignment()) {
-    case paRight:
-      return DT_RIGHT;
-    case paCenter:
-      return DT_CENTER;
-    default:
-      return DT_LEFT;
-  }
 }
 
 bool TUcMenuItem::RightToLeft() const {

@@ -111,7 +111,6 @@ class TUcMenuItem : public TMenuItem {
                           bool rightToLeft);
   void DrawWideMenuText(TCanvas* canvas, std::wstring text, TRect& rect, bool selected, UINT flags);
   int MeasureWideMenuText(TCanvas* canvas, const std::wstring& text);
-  UINT MenuAlignmentFlag() const;
   bool RightToLeft() const;
 
   bool menuChangeMuted_ = false;
