@@ -17,9 +17,16 @@ std::string Caption(TControl* control) {
 
 class MainFormDisplayTest : public MainFormTest {
  protected:
+  // No port is probed: serial tests may be using them.
   void SetUp() override {
     MainFormTest::SetUp();
+    SetPortProbe([](int) { return false; });
+    RescanPorts();
     MakeForm();
+  }
+  void TearDown() override {
+    MainFormTest::TearDown();
+    SetPortProbe(nullptr);
   }
 
   TCOMDevice* Device() const { return form_->Device(); }

@@ -67,7 +67,6 @@ class MainFormTest : public testing::Test {
     SetCurrentLanguage(0);
     console_.reset(Create<TConsolForm>(nullptr));
     ConsolForm = console_.get();
-    RescanPorts();
   }
 
   void TearDown() override {
