@@ -62,6 +62,13 @@ class TMessageCounter {
   int Count(UINT msg) const {
     return static_cast<int>(std::count(seen_.begin(), seen_.end(), msg));
   }
+  // Whether the counter still comes first in the chain, and what it passes
+  // the messages on to.
+  bool First() const {
+    return control_->WindowProc() ==
+           Method<&TMessageCounter::Proc>(const_cast<TMessageCounter*>(this));
+  }
+  const TWndMethod& Next() const { return previous_; }
 
  private:
   void Proc(TMessage& m) {

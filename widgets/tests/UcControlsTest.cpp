@@ -1,6 +1,7 @@
 // Unicode windows and the wide text of controls, on real windows: what the
 // system gives a wide superclass, text before and after the window, the trap
 // across re-creation and destruction, characters above 255, and bad input.
+#include "ControlTestSupport.h"
 #include "Forms.h"
 #include "UcControlsTestControls.h"
 #include "UcMenus.h"
@@ -162,50 +163,28 @@ TEST_F(UcControlsTest, WindowGoneTextStaysInTheHelper) {
 }
 
 TEST_F(UcControlsTest, UnchangedWindowTextSendsNoTextChange) {
-  struct TCounter {
-    TWndMethod next;
-    int changes = 0;
-    void Hook(TMessage& m) {
-      if (m.Msg == CM_TEXTCHANGED)
-        ++changes;
-      next(m);
-    }
-  };
   auto* box = Add<TTestWideBox>();
   box->HandleNeeded();
-  TCounter counter{box->WindowProc()};
-  box->SetWindowProc(Method<&TCounter::Hook>(&counter));
+  const TMessageCounter counter(box);
   SetWideControlText(box, kCjk);
   SetWideControlText(box, kCjk);
-  EXPECT_EQ(1, counter.changes);
-  box->SetWindowProc(counter.next);
+  EXPECT_EQ(1, counter.Count(CM_TEXTCHANGED));
 }
 
 TEST_F(UcControlsTest, SecondHookIsNotDoubledByRecreation) {
-  struct TCounter {
-    TWndMethod next;
-    int texts = 0;
-    void Hook(TMessage& m) {
-      if (m.Msg == WM_SETTEXT)
-        ++texts;
-      next(m);
-    }
-  };
   auto* box = Add<TTestWideBox>();
   box->HandleNeeded();
   TWinControlTrap* trap = AttachedTrap(box);
-  TCounter counter{box->WindowProc()};
-  box->SetWindowProc(Method<&TCounter::Hook>(&counter));
+  const TMessageCounter counter(box);
   EXPECT_TRUE(trap->IsTrapHookInChain());
   box->RecreateWnd();
   box->HandleNeeded();
   // The outer hook stays first, the trap's behind it once.
-  EXPECT_EQ(Method<&TCounter::Hook>(&counter), box->WindowProc());
-  EXPECT_EQ(trap, static_cast<TWinControlTrap*>(counter.next.Data()));
+  EXPECT_TRUE(counter.First());
+  EXPECT_EQ(trap, static_cast<TWinControlTrap*>(counter.Next().Data()));
   SetWideControlText(box, kGreek);
-  EXPECT_EQ(1, counter.texts);
+  EXPECT_EQ(1, counter.Count(WM_SETTEXT));
   EXPECT_EQ(kGreek, GetWideControlText(box));
-  box->SetWindowProc(counter.next);
 }
 
 TEST_F(UcControlsTest, ControlFreedInsideItsOwnHandlerFreesItsTrap) {
@@ -248,19 +227,11 @@ TEST_F(UcControlsTest, WindowTextIsTheCopiedTextWhateverTheLengthAnswer) {
   box->ExtraTextLength = 4;
   SetWideControlText(box, kGreek);
   EXPECT_EQ(kGreek, GetWideControlText(box));
-  struct TCounter {
-    TWndMethod next;
-    int changes = 0;
-    void Hook(TMessage& m) {
-      if (m.Msg == CM_TEXTCHANGED)
-        ++changes;
-      next(m);
-    }
-  } counter{box->WindowProc()};
-  box->SetWindowProc(Method<&TCounter::Hook>(&counter));
-  SetWideControlText(box, kGreek);
-  EXPECT_EQ(0, counter.changes);
-  box->SetWindowProc(counter.next);
+  {
+    const TMessageCounter counter(box);
+    SetWideControlText(box, kGreek);
+    EXPECT_EQ(0, counter.Count(CM_TEXTCHANGED));
+  }
   // Re-creation compares the same way.
   box->RecreateWnd();
   box->HandleNeeded();
