@@ -152,20 +152,12 @@ void TUcButton::Publish(TPublisher<TUcButton>& p) {
   p.Property("Hint", &TUcButton::Hint, &TUcButton::SetHint);
 }
 
-void TUcButton::CreateWindowHandle(const TCreateParams& params) {
-  CreateUnicodeHandle(this, params, L"BUTTON");
-}
-
 // ---- TUcCustomCheckBox -----------------------------------------------------------------
 
 VEL_COMPONENT_IMPL(TUcCustomCheckBox, TCustomCheckBox)
 
 void TUcCustomCheckBox::Publish(TPublisher<TUcCustomCheckBox>& p) {
   p.Property("Hint", &TUcCustomCheckBox::Hint, &TUcCustomCheckBox::SetHint);
-}
-
-void TUcCustomCheckBox::CreateWindowHandle(const TCreateParams& params) {
-  CreateUnicodeHandle(this, params, L"BUTTON");
 }
 
 VEL_COMPONENT_IMPL(TUcCheckBox, TUcCustomCheckBox)
@@ -188,10 +180,6 @@ VEL_COMPONENT_IMPL(TUcRadioButton, TRadioButton)
 void TUcRadioButton::Publish(TPublisher<TUcRadioButton>& p) {
   p.Property("Caption", &TUcRadioButton::Caption, &TUcRadioButton::SetCaption);
   p.Property("Hint", &TUcRadioButton::Hint, &TUcRadioButton::SetHint);
-}
-
-void TUcRadioButton::CreateWindowHandle(const TCreateParams& params) {
-  CreateUnicodeHandle(this, params, L"BUTTON");
 }
 
 // ---- TUcComboBoxStrings ----------------------------------------------------------------

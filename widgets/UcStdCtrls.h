@@ -60,6 +60,18 @@ class TUcWideCaptionControl : public TUcWideStdControl<TBase> {
   }
 };
 
+// A button of the system's BUTTON class, made as a Unicode window.
+template <typename TBase>
+class TUcWideButtonControl : public TUcWideCaptionControl<TBase> {
+ public:
+  using TUcWideCaptionControl<TBase>::TUcWideCaptionControl;
+
+ protected:
+  void CreateWindowHandle(const TCreateParams& params) override {
+    CreateUnicodeHandle(this, params, L"BUTTON");
+  }
+};
+
 // ---- Label ---------------------------------------------------------------------------------
 
 class TUcCustomLabel : public TUcWideCaptionControl<TCustomLabel> {
@@ -96,29 +108,23 @@ class TUcLabel : public TUcCustomLabel {
 
 // ---- Buttons -------------------------------------------------------------------------------
 
-class TUcButton : public TUcWideCaptionControl<TButton> {
+class TUcButton : public TUcWideButtonControl<TButton> {
   VEL_CLASS(TUcButton, TButton)
   static void Publish(TPublisher<TUcButton>& p);
 
  public:
-  using TUcWideCaptionControl::TUcWideCaptionControl;
+  using TUcWideButtonControl::TUcWideButtonControl;
 
   std::wstring Caption() { return GetWideControlText(this); }
   void SetCaption(const std::wstring& value) { SetWideControlText(this, value); }
-
- protected:
-  void CreateWindowHandle(const TCreateParams& params) override;
 };
 
-class TUcCustomCheckBox : public TUcWideCaptionControl<TCustomCheckBox> {
+class TUcCustomCheckBox : public TUcWideButtonControl<TCustomCheckBox> {
   VEL_CLASS(TUcCustomCheckBox, TCustomCheckBox)
   static void Publish(TPublisher<TUcCustomCheckBox>& p);
 
  public:
-  using TUcWideCaptionControl::TUcWideCaptionControl;
-
- protected:
-  void CreateWindowHandle(const TCreateParams& params) override;
+  using TUcWideButtonControl::TUcWideButtonControl;
 };
 
 class TUcCheckBox : public TUcCustomCheckBox {
@@ -132,18 +138,15 @@ class TUcCheckBox : public TUcCustomCheckBox {
   void SetCaption(const std::wstring& value) { SetWideControlText(this, value); }
 };
 
-class TUcRadioButton : public TUcWideCaptionControl<TRadioButton> {
+class TUcRadioButton : public TUcWideButtonControl<TRadioButton> {
   VEL_CLASS(TUcRadioButton, TRadioButton)
   static void Publish(TPublisher<TUcRadioButton>& p);
 
  public:
-  using TUcWideCaptionControl::TUcWideCaptionControl;
+  using TUcWideButtonControl::TUcWideButtonControl;
 
   std::wstring Caption() { return GetWideControlText(this); }
   void SetCaption(const std::wstring& value) { SetWideControlText(this, value); }
-
- protected:
-  void CreateWindowHandle(const TCreateParams& params) override;
 };
 
 // ---- Combo box -----------------------------------------------------------------------------
