@@ -135,6 +135,18 @@ class EngineTest : public testing::Test {
     taken.swap(events_);
     return taken;
   }
+  // The log after a pass whose read fails as the port's flag failure says,
+  // then a pass that sends.
+  Strings LogAfterAFailedPass(bool TFakePort::*failure) {
+    host_.LogFolder = logFolder_.Path();
+    Connect();
+    port_->*failure = true;
+    Passes(1);
+    port_->*failure = false;
+    Queue("RDS");
+    Passes(1);
+    return LogTexts();
+  }
   std::string LogFileName() const { return logFolder_.Path() + "\\Velmor\\kolvexMK\\comm_007.log"; }
   // The texts of the time-stamped lines.
   Strings LogTexts() const {
@@ -596,16 +608,9 @@ TEST_F(EngineTest, WithLoggingOffNoFileIsCreated) {
 }
 
 TEST_F(EngineTest, AnExceptionInAPassIsLoggedAndThePassesGoOn) {
-  host_.LogFolder = logFolder_.Path();
-  Connect();
-  port_->failReads = true;
-  Passes(1);
-  port_->failReads = false;
-  Queue("RDS");
-  Passes(1);
   EXPECT_EQ((Strings{"communication started (COM7)", "unexpected av in receiver: device gone",
                      "sending: RDS"}),
-            LogTexts());
+            LogAfterAFailedPass(&TFakePort::failReads));
 }
 
 // Both threads may write the first line; the file is made once.
@@ -689,16 +694,9 @@ TEST_F(EngineTest, ARaisingDisconnectHandlerStillClosesThePort) {
 }
 
 TEST_F(EngineTest, AnyExceptionInAPassIsLoggedAndThePassesGoOn) {
-  host_.LogFolder = logFolder_.Path();
-  Connect();
-  port_->strayReads = true;
-  Passes(1);
-  port_->strayReads = false;
-  Queue("RDS");
-  Passes(1);
   EXPECT_EQ((Strings{"communication started (COM7)", "unexpected av in receiver: Unknown exception",
                      "sending: RDS"}),
-            LogTexts());
+            LogAfterAFailedPass(&TFakePort::strayReads));
 }
 
 // ---- Closing and reopening under way ----------------------------------------------------
