@@ -189,8 +189,12 @@ void THintWindow::Paint() {
   TCanvas* canvas = Canvas();
   canvas->Font()->SetColor(Screen() ? Screen()->HintFont()->Color() : clInfoText);
   SetBkMode(canvas->Handle(), TRANSPARENT);
+  DrawHintText(canvas->Handle(), r, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+}
+
+void THintWindow::DrawHintText(HDC dc, TRect& rect, UINT flags) {
   const std::string text = Caption();
-  DrawTextA(canvas->Handle(), text.c_str(), -1, &r, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+  DrawTextA(dc, text.c_str(), -1, &rect, flags);
 }
 
 void THintWindow::ActivateHint(const TRect& rect, const std::string& hint) {

@@ -98,6 +98,8 @@ class THintWindow : public TCustomControl {
   void CreateParams(TCreateParams& params) override;
   void Dispatch(TMessage& message) override;
   void Paint() override;
+  // The caption into rect, with the font and mode Paint set up.
+  virtual void DrawHintText(HDC dc, TRect& rect, UINT flags);
 };
 
 // ---- Forms -------------------------------------------------------------------------

@@ -678,19 +678,15 @@ void TUcCustomHintWindow::Dispatch(TMessage& m) {
 }
 
 void TUcCustomHintWindow::Paint() {
-  if (paintBlocked_)
-    return;
-  if (!IsUnicodePlatform()) {
+  if (!paintBlocked_)
     THintWindow::Paint();
-    return;
-  }
-  TRect r = ClientRect();
-  r.left += 2;
-  r.top += 2;
-  TCanvas* canvas = Canvas();
-  canvas->Font()->SetColor(Screen() ? Screen()->HintFont()->Color() : clInfoText);
-  SetBkMode(canvas->Handle(), TRANSPARENT);
-  PlatformDrawText(canvas->Handle(), Caption(), -1, &r, DT_NOPREFIX | DT_WORDBREAK);
+}
+
+void TUcCustomHintWindow::DrawHintText(HDC dc, TRect& rect, UINT flags) {
+  if (IsUnicodePlatform())
+    PlatformDrawText(dc, Caption(), -1, &rect, flags);
+  else
+    THintWindow::DrawHintText(dc, rect, flags);
 }
 
 void TUcCustomHintWindow::ActivateHint(const TRect& rect, const std::string& hint) {

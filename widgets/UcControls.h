@@ -205,6 +205,7 @@ class TUcCustomHintWindow : public THintWindow {
   void CreateWindowHandle(const TCreateParams& params) override;
   void Dispatch(TMessage& message) override;
   void Paint() override;
+  void DrawHintText(HDC dc, TRect& rect, UINT flags) override;
 
  private:
   bool paintBlocked_ = false;

@@ -1,6 +1,7 @@
 // Wide hints shown through the application's own hint machinery, with the
 // mouse seam pointing at a wide control.
 #include "ActnList.h"
+#include "ControlTestSupport.h"
 #include "UcControlsTestControls.h"
 #include "UcGraphics.h"
 #include "UcMenus.h"
@@ -69,6 +70,22 @@ TEST_F(UcHintTest, WideControlsShowTheirShortHintInAUnicodeHintWindow) {
     EXPECT_TRUE(IsWideHintData(&Application()->CurrentHintInfo()));
     Application()->CancelHint();
   }
+}
+
+TEST_F(UcHintTest, HintWindowPaintsItsWideTextInTheHintColour) {
+  THintWindow* window = ShowHintOf(Add<TTestWideLabel>(kShort));
+  ASSERT_NE(nullptr, window);
+  const int w = window->Width();
+  const int h = window->Height();
+  const std::vector<COLORREF> expected = Rendered(w, h, [&](HDC dc) {
+    RECT r{2, 2, window->ClientWidth(), window->ClientHeight()};
+    const HGDIOBJ old = SelectObject(dc, window->Canvas()->Font()->Handle());
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, ColorToRGB(Screen()->HintFont()->Color()));
+    DrawTextW(dc, kShort.c_str(), -1, &r, DT_NOPREFIX | DT_WORDBREAK);
+    SelectObject(dc, old);
+  });
+  EXPECT_TRUE(Painted(window) == expected);
 }
 
 TEST_F(UcHintTest, HintRectIsTheWideMeasureWrappedWithinTheMaximumWidth) {
