@@ -4,6 +4,7 @@
 #include "StringList.h"
 #include "SysUtils.h"
 #include "System.h"
+#include "VelUtils.h"
 #include "frmAbout.h"
 #include "frmConsol.h"
 #include "frmProgress.h"
@@ -70,18 +71,6 @@ std::string AppDataFolder() {
   const std::string& folder = AppDataOverride();
   return folder.empty() ? GetSpecialFolderPath(nullptr, CSIDL_APPDATA) : folder;
 }
-
-// Sets a flag for the life of a scope, also when the scope raises.
-class TFlagScope {
- public:
-  explicit TFlagScope(bool& flag) : flag_(flag) { flag_ = true; }
-  ~TFlagScope() { flag_ = false; }
-  TFlagScope(const TFlagScope&) = delete;
-  TFlagScope& operator=(const TFlagScope&) = delete;
-
- private:
-  bool& flag_;
-};
 
 // Puts a timer back into the state it had, also when the scope raises.
 class TTimerPause {
@@ -536,7 +525,7 @@ void TMainForm::AbortConnection(bool showBox, const std::wstring& text) {
 }
 
 void TMainForm::ShowErrorBox(const std::wstring& text) {
-  TFlagScope open(errorBoxOpen_);
+  TFlagScope<bool> open(errorBoxOpen_);
   ShowMessageBoxW(Handle(), text, GetLangText(txErrorCaption), MB_OK | MB_ICONERROR);
 }
 
