@@ -261,17 +261,21 @@ void TCustomLabel::DoDrawText(TRect& rect, UINT flags) {
 }
 
 void TCustomLabel::DrawCaption(std::string text, TRect& rect, UINT flags) {
-  TCanvas* canvas = Canvas();
+  DrawEnabledOrEmbossed(
+      rect, [&](TRect& r) { DrawTextA(Canvas()->Handle(), text.c_str(), -1, &r, flags); });
+}
+
+void TCustomLabel::DrawEnabledOrEmbossed(TRect& rect, const std::function<void(TRect&)>& draw) {
   if (Enabled()) {
-    DrawTextA(canvas->Handle(), text.c_str(), -1, &rect, flags);
+    draw(rect);
     return;
   }
   OffsetRect(&rect, 1, 1);
-  canvas->Font()->SetColor(clBtnHighlight);
-  DrawTextA(canvas->Handle(), text.c_str(), -1, &rect, flags);
+  Canvas()->Font()->SetColor(clBtnHighlight);
+  draw(rect);
   OffsetRect(&rect, -1, -1);
-  canvas->Font()->SetColor(clBtnShadow);
-  DrawTextA(canvas->Handle(), text.c_str(), -1, &rect, flags);
+  Canvas()->Font()->SetColor(clBtnShadow);
+  draw(rect);
 }
 
 void TCustomLabel::Dispatch(TMessage& m) {

@@ -13,6 +13,7 @@
 #include "Controls.h"
 #include "StringList.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -79,6 +80,9 @@ class TCustomLabel : public TGraphicControl {
   void Paint() override;
   void Loaded() override;
   void Notification(TComponent* component, TOperation operation) override;
+  // Runs draw on rect; a disabled label draws twice, embossed in the button
+  // colours.
+  void DrawEnabledOrEmbossed(TRect& rect, const std::function<void(TRect&)>& draw);
 
  private:
   void DrawCaption(std::string text, TRect& rect, UINT flags);

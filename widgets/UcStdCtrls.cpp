@@ -125,16 +125,8 @@ std::wstring TUcCustomLabel::DropWordsToFit(std::wstring text, const TRect& rect
 
 void TUcCustomLabel::DrawWideCaption(const std::wstring& text, TRect& rect, UINT flags) {
   const int length = static_cast<int>(text.size());
-  if (Enabled()) {
-    PlatformDrawText(Canvas()->Handle(), text, length, &rect, flags);
-    return;
-  }
-  OffsetRect(&rect, 1, 1);
-  Canvas()->Font()->SetColor(clBtnHighlight);
-  PlatformDrawText(Canvas()->Handle(), text, length, &rect, flags);
-  OffsetRect(&rect, -1, -1);
-  Canvas()->Font()->SetColor(clBtnShadow);
-  PlatformDrawText(Canvas()->Handle(), text, length, &rect, flags);
+  DrawEnabledOrEmbossed(
+      rect, [&](TRect& r) { PlatformDrawText(Canvas()->Handle(), text, length, &r, flags); });
 }
 
 VEL_COMPONENT_IMPL(TUcLabel, TUcCustomLabel)
