@@ -5,21 +5,16 @@
 // found where the form data puts them.
 #include "FakeInstrument.h"
 #include "FileUtils.h"
+#include "KolvexmkDriver.h"
 #include "LibraryEnvironment.h"
 #include "SysUtils.h"
 #include "System.h"
 
 #include <gtest/gtest.h>
 
-#include <commctrl.h>
-#include <shlobj.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
-#include <functional>
-#include <sstream>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -27,68 +22,6 @@ namespace {
 
 const auto* const environment = testing::AddGlobalTestEnvironment(new TLibraryEnvironment);
 
-bool WaitFor(const std::function<bool()>& condition, DWORD ms) {
-  const DWORD start = GetTickCount();
-  while (!condition()) {
-    if (GetTickCount() - start > ms)
-      return false;
-    Sleep(50);
-  }
-  return true;
-}
-
-std::string ClassOf(HWND window) {
-  char name[128] = {};
-  GetClassNameA(window, name, sizeof(name));
-  return name;
-}
-
-DWORD ProcessOf(HWND window) {
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  return pid;
-}
-
-struct TTopSearch {
-  DWORD pid;
-  std::string className;
-  std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectTopWindow(HWND w, LPARAM p) {
-  auto* s = reinterpret_cast<TTopSearch*>(p);
-  if (ProcessOf(w) == s->pid && IsWindowVisible(w) && ClassOf(w) == s->className)
-    s->found.push_back(w);
-  return TRUE;
-}
-
-// The process's visible top-level windows of a class.
-std::vector<HWND> TopWindows(DWORD pid, const std::string& className) {
-  TTopSearch search{pid, className, {}};
-  EnumWindows(CollectTopWindow, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-std::wstring TextOf(HWND window) {
-  wchar_t text[512] = {};
-  SendMessageW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
-  return text;
-}
-
-std::string AnsiTextOf(HWND window) {
-  return WideToAnsi(TextOf(window));
-}
-
-// Where the form data puts a control: its class and its top-left corner in
-// the main window's client area.
-struct TPlace {
-  const char* classPrefix;
-  int x;
-  int y;
-};
-
-const TPlace kPorts{"TUcComboBox", 117, 91};
-const TPlace kConnect{"TUcButton", 117, 115};
 const TPlace kCommEcho{"TUcCheckBox", 15, 143};
 const TPlace kVerboseErrors{"TUcCheckBox", 15, 163};
 const TPlace kRepStandard{"TUcComboBox", 117, 239};
@@ -112,179 +45,9 @@ const TPlace kClassCode{"TUcPanel", 735, 169};
 const TPlace kStart{"TUcButton", 639, 355};
 const TPlace kStop{"TUcButton", 735, 355};
 
-struct TPlaceSearch {
-  HWND main;
-  TPlace place;
-  HWND found;
-};
-
-BOOL CALLBACK MatchPlace(HWND w, LPARAM p) {
-  auto* s = reinterpret_cast<TPlaceSearch*>(p);
-  if (ClassOf(w).rfind(s->place.classPrefix, 0) != 0)
-    return TRUE;
-  RECT r;
-  GetWindowRect(w, &r);
-  MapWindowPoints(nullptr, s->main, reinterpret_cast<POINT*>(&r), 2);
-  if (r.left != s->place.x || r.top != s->place.y)
-    return TRUE;
-  s->found = w;
-  return FALSE;
-}
-
-HWND ControlAt(HWND main, const TPlace& place) {
-  TPlaceSearch search{main, place, nullptr};
-  EnumChildWindows(main, MatchPlace, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-BOOL CALLBACK MatchStatusBar(HWND w, LPARAM p) {
-  if (ClassOf(w).find("StatusBar") == std::string::npos)
-    return TRUE;
-  *reinterpret_cast<HWND*>(p) = w;
-  return FALSE;
-}
-
-HWND StatusBarOf(HWND main) {
-  HWND found = nullptr;
-  EnumChildWindows(main, MatchStatusBar, reinterpret_cast<LPARAM>(&found));
-  return found;
-}
-
-void Click(HWND control) {
-  RECT r;
-  GetClientRect(control, &r);
-  const LPARAM at = MAKELPARAM(r.right / 2, r.bottom / 2);
-  PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
-  PostMessageA(control, WM_LBUTTONUP, 0, at);
-}
-
-// A status panel's text, read through memory of the bar's process.
-std::string PanelText(HWND bar, int index) {
-  HANDLE process =
-      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, ProcessOf(bar));
-  if (!process)
-    return "?";
-  std::wstring text(256, L'\0');
-  const SIZE_T bytes = text.size() * sizeof(wchar_t);
-  void* remote = VirtualAllocEx(process, nullptr, bytes, MEM_COMMIT, PAGE_READWRITE);
-  if (remote) {
-    SendMessageW(bar, SB_GETTEXTW, index, reinterpret_cast<LPARAM>(remote));
-    ReadProcessMemory(process, remote, &text[0], bytes, nullptr);
-    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-  }
-  CloseHandle(process);
-  return WideToAnsi(text.c_str());
-}
-
-std::string ComboText(HWND combo) {
-  const LRESULT index = SendMessageW(combo, CB_GETCURSEL, 0, 0);
-  if (index == CB_ERR)
-    return "<none>";
-  wchar_t text[128] = {};
-  SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
-  return WideToAnsi(text);
-}
-
 bool Checked(HWND box) {
   return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
-
-std::string AppDataFolder() {
-  char path[MAX_PATH] = {};
-  SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, 0, path);
-  return std::string(path) + "\\Velmor\\kolvexMK\\";
-}
-
-std::string ReadFile(const std::string& name) {
-  std::ifstream f(name, std::ios::binary);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
-
-// The program's real settings file, written for the test and put back
-// afterwards (CTest's lock kolvexmk_config keeps others away meanwhile).
-class TConfigFile {
- public:
-  explicit TConfigFile(int port) : name_(AppDataFolder() + "config.kcc") {
-    existed_ = FileExists(name_);
-    if (existed_)
-      saved_ = ReadFile(name_);
-    ForceDirectories(AppDataFolder());
-    std::ofstream(name_, std::ios::binary)
-        << Format("[COM]\r\nPort=%d\r\n[APP]\r\nLanguage=0\r\n", port);
-  }
-  ~TConfigFile() {
-    if (existed_)
-      std::ofstream(name_, std::ios::binary) << saved_;
-    else
-      DeleteFileA(name_.c_str());
-  }
-  TConfigFile(const TConfigFile&) = delete;
-  TConfigFile& operator=(const TConfigFile&) = delete;
-
- private:
-  std::string name_;
-  bool existed_ = false;
-  std::string saved_;
-};
-
-// A kolvexmk process, ended when the object goes.
-class TKolvexmk {
- public:
-  explicit TKolvexmk(const std::string& args = "") {
-    std::string line = "\"" + ExtractFilePath(ParamStr(0)) + "..\\kolvexmk.exe\"";
-    if (!args.empty())
-      line += " " + args;
-    STARTUPINFOA si{};
-    si.cb = sizeof(si);
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_))
-      throw std::runtime_error("cannot start kolvexmk");
-  }
-  ~TKolvexmk() {
-    for (HWND box : TopWindows(pi_.dwProcessId, "#32770"))
-      PostMessageA(box, WM_COMMAND, IDOK, 0);
-    if (HWND w = MainWindow())
-      PostMessageA(w, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(pi_.hProcess, 8000) != WAIT_OBJECT_0)
-      TerminateProcess(pi_.hProcess, 9);
-    CloseHandle(pi_.hProcess);
-    CloseHandle(pi_.hThread);
-  }
-  TKolvexmk(const TKolvexmk&) = delete;
-  TKolvexmk& operator=(const TKolvexmk&) = delete;
-
-  DWORD Pid() const { return pi_.dwProcessId; }
-  HANDLE Process() const { return pi_.hProcess; }
-  HWND MainWindow() const {
-    const std::vector<HWND> found = TopWindows(pi_.dwProcessId, "TMainForm");
-    return found.empty() ? nullptr : found[0];
-  }
-  HWND WaitWindow() const {
-    HWND w = nullptr;
-    WaitFor([&] { return (w = MainWindow()) != nullptr; }, 20000);
-    return w;
-  }
-  // The text of the message box it shows; empty when none came.
-  std::string WaitBox(DWORD ms) const {
-    HWND box = nullptr;
-    WaitFor(
-        [&] {
-          const std::vector<HWND> boxes = TopWindows(pi_.dwProcessId, "#32770");
-          box = boxes.empty() ? nullptr : boxes[0];
-          return box != nullptr;
-        },
-        ms);
-    if (!box)
-      return std::string();
-    const std::string text = AnsiTextOf(GetDlgItem(box, 0xFFFF));
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-    return text;
-  }
-
- private:
-  PROCESS_INFORMATION pi_{};
-};
 
 std::vector<std::string> SetCommands(TFakeInstrument& fake) {
   std::vector<std::string> sets;
@@ -345,10 +108,7 @@ class KolvexmkEndToEnd : public testing::Test {
     if (!main)
       return nullptr;
     EXPECT_EQ("COM" + IntToStr(fake.ComNumber()), ComboText(ControlAt(main, kPorts)));
-    Click(ControlAt(main, kConnect));
-    const HWND bar = StatusBarOf(main);
-    const bool connected =
-        WaitFor([&] { return PanelText(bar, 1) == "Idle" && IsWindowEnabled(main); }, 15000);
+    const bool connected = ClickConnect(main);
     EXPECT_TRUE(connected);
     return connected ? main : nullptr;
   }
@@ -470,7 +230,7 @@ TEST_F(KolvexmkEndToEnd, ASecondStartEndsWithoutAWindowAndWakesTheFirst) {
 
 TEST_F(KolvexmkEndToEnd, DebugModeShowsTheConsoleAndWritesTheLog) {
   TFakeInstrument fake;
-  const std::string log = AppDataFolder() + Format("comm_%0.3d.log", fake.ComNumber());
+  const std::string log = CommLogName(fake.ComNumber());
   DeleteFileA(log.c_str());
   const HWND main = StartConnected(fake, "-debug");
   ASSERT_NE(nullptr, main);
