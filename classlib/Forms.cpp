@@ -1439,6 +1439,26 @@ void InitApplication() {
   application = Create<TApplication>(nullptr);
 }
 
+int RunProgram(const std::string& title, const std::function<void()>& createForms) {
+  try {
+    classlib::Startup();
+  } catch (...) {
+    ShowException(std::current_exception());
+    return 1;
+  }
+  try {
+    Application()->Initialize();
+    Application()->SetTitle(title);
+    Application()->SetMainFormOnTaskBar(true);
+    createForms();
+    Application()->Run();
+  } catch (...) {
+    ShowException(std::current_exception());
+  }
+  classlib::Shutdown();
+  return 0;
+}
+
 void DoneApplication() {
   if (!application)
     return;

@@ -488,6 +488,10 @@ TApplication* Application();
 void InitApplication();
 void DoneApplication();
 
+// A program's main block: starts the library, makes the forms, runs the loop
+// and shuts down. A failing start-up is shown and gives exit code 1.
+int RunProgram(const std::string& title, const std::function<void()>& createForms);
+
 // ---- Message boxes and test seams ---------------------------------------------------
 
 // The applications' own message boxes. They go through the replaceable box
