@@ -4,7 +4,7 @@
 #include "uSettings.h"
 
 #include "LibraryEnvironment.h"
-#include "SetupTestSupport.h"
+#include "TestFiles.h"
 #include "uToolbox.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include "uOneAppOnlySetup.h"
 
 #include "LibraryEnvironment.h"
-#include "SetupTestSupport.h"
+#include "TestFiles.h"
 #include "System.h"
 #include "uOneAppOnly.h"
 

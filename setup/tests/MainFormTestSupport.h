@@ -4,7 +4,7 @@
 #pragma once
 
 #include "SetupEnvironment.h"
-#include "SetupTestSupport.h"
+#include "TestFiles.h"
 #include "StringList.h"
 #include "SysUtils.h"
 #include "frmConsol.h"

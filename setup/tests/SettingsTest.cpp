@@ -1,7 +1,7 @@
 #include "uSettings.h"
 
 #include "LibraryEnvironment.h"
-#include "SetupTestSupport.h"
+#include "TestFiles.h"
 #include "uLanguagesSetup.h"
 #include "uToolbox.h"
 

@@ -14,6 +14,8 @@
 #include "uLanguages.h"
 #include "uToolbox.h"
 
+#include "TestFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
@@ -38,28 +40,6 @@ class TTerminalEnvironment : public TLibraryEnvironment {
 };
 
 const auto* const environment = testing::AddGlobalTestEnvironment(new TTerminalEnvironment);
-
-std::string ReadAll(const std::string& name) {
-  std::ifstream f(name, std::ios::binary);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
-
-void WriteAll(const std::string& name, const std::string& content) {
-  std::ofstream(name, std::ios::binary) << content;
-}
-
-std::string NewFolder() {
-  char temp[MAX_PATH] = {};
-  GetTempPathA(MAX_PATH, temp);
-  static int counter = 0;
-  const std::string folder =
-      Format("%svelterm-main-%d-%d-%d\\", temp, static_cast<int>(GetCurrentProcessId()),
-             static_cast<int>(GetTickCount()), ++counter);
-  ForceDirectories(folder);
-  return folder;
-}
 
 std::string Settings(int port, const std::string& extra = "") {
   return Format("[COM]\r\nPort=%d\r\n", port) + extra;
@@ -99,7 +79,7 @@ HGLOBAL MakeDrop(const std::vector<std::string>& files) {
 class MainFormTest : public testing::Test {
  protected:
   void SetUp() override {
-    folder_ = NewFolder();
+    folder_ = NewTempFolder("velterm-main") + "\\";
     SetSettingsFolder(folder_);
     OverrideCommandLine("velterm.exe");
   }

@@ -6,6 +6,8 @@
 #include "uLanguages.h"
 #include "uToolbox.h"
 
+#include "TestFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -18,36 +20,6 @@ namespace {
 
 const auto* const environment = testing::AddGlobalTestEnvironment(new TLibraryEnvironment);
 
-std::string ReadAll(const std::string& name) {
-  std::ifstream f(name, std::ios::binary);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
-
-void WriteAll(const std::string& name, const std::string& content) {
-  std::ofstream(name, std::ios::binary) << content;
-}
-
-void RemoveTree(const std::string& dir) {
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = fd.cFileName;
-      if (name == "." || name == "..")
-        continue;
-      const std::string path = dir + "\\" + name;
-      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        RemoveTree(path);
-      else
-        DeleteFileA(path.c_str());
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-  }
-  RemoveDirectoryA(dir.c_str());
-}
-
 int probedPort = 0;
 bool FakeProbe(int port) {
   return port == probedPort;
@@ -56,12 +28,7 @@ bool FakeProbe(int port) {
 class SettingsTest : public testing::Test {
  protected:
   void SetUp() override {
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    static int counter = 0;
-    folder_ = std::string(temp) + "vel-settings-" + IntToStr(GetCurrentProcessId()) + "-" +
-              IntToStr(++counter);
-    ForceDirectories(folder_);
+    folder_ = NewTempFolder("vel-settings");
     appData_ = folder_ + "\\AppData";
     CreateDir(appData_);
     defaultFile_ = appData_ + "\\Velmor\\VelmorTerminal\\config.vtcfg";

@@ -1,4 +1,5 @@
-// Files and folders for the setup utility's tests.
+// Files and folders for tests: whole-file reads and writes, fresh folders
+// below the temporary folder, and their removal.
 #pragma once
 
 #include "FileUtils.h"
@@ -39,13 +40,14 @@ inline void RemoveTree(const std::string& dir) {
   RemoveDirectoryA(dir.c_str());
 }
 
-// A fresh folder below the temporary folder, named for this process and tag.
+// A fresh folder below the temporary folder, named for this process and tag,
+// so that test programs running side by side never share one.
 inline std::string NewTempFolder(const std::string& tag) {
   char temp[MAX_PATH] = {};
   GetTempPathA(MAX_PATH, temp);
   static int counter = 0;
-  const std::string folder = std::string(temp) + "kolvexmk-" + tag + "-" +
-                             IntToStr(GetCurrentProcessId()) + "-" + IntToStr(++counter);
+  const std::string folder = std::string(temp) + tag + "-" + IntToStr(GetCurrentProcessId()) + "-" +
+                             IntToStr(GetTickCount()) + "-" + IntToStr(++counter);
   ForceDirectories(folder);
   return folder;
 }
