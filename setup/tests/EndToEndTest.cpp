@@ -184,7 +184,9 @@ TEST_F(KolvexmkEndToEnd, PollsOnceASecondAndStartsAndStops) {
   EXPECT_FALSE(IsWindowEnabled(stop));
   Click(start);
   EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(stop) && !IsWindowEnabled(start); }, 5000));
-  EXPECT_EQ("Measuring", PanelText(StatusBarOf(main), 1));
+  // The state panel follows the next poll's state reply.
+  EXPECT_TRUE(WaitFor([&] { return PanelText(StatusBarOf(main), 1) == "Measuring"; }, 3000))
+      << PanelText(StatusBarOf(main), 1);
   Click(stop);
   EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(start) && !IsWindowEnabled(stop); }, 5000));
   const std::vector<std::string> sets = SetCommands(fake);
