@@ -469,7 +469,7 @@ void TToolBar::SetMenu(TMainMenu* menu) {
   menu->FreeNotification(this);
   TMenuItem* items = menu->Items();
   for (int i = 0; i < items->Count(); ++i) {
-    TToolButton* button = Create<TToolButton>(this);
+    TToolButton* button = CreateMenuButton();
     try {
       button->SetAutoSize(true);
       button->SetGrouped(true);
@@ -480,6 +480,10 @@ void TToolBar::SetMenu(TMainMenu* menu) {
       throw;
     }
   }
+}
+
+TToolButton* TToolBar::CreateMenuButton() {
+  return Create<TToolButton>(this);
 }
 
 void TToolBar::Notification(TComponent* component, TOperation operation) {

@@ -295,6 +295,8 @@ class TToolBar : public TWinControl {
   void Dispatch(TMessage& message) override;
   void Notification(TComponent* component, TOperation operation) override;
   void Loaded() override;
+  // Makes the button for one top item of the menu; a subclass makes its own kind.
+  virtual TToolButton* CreateMenuButton();
 
  private:
   friend class TToolButton;

@@ -103,28 +103,8 @@ void TUcToolBar::Publish(TPublisher<TUcToolBar>& p) {
   p.Property("Menu", &TToolBar::Menu, &TUcToolBar::SetMenu);
 }
 
-void TUcToolBar::SetMenu(TMainMenu* menu) {
-  if (menu == Menu())
-    return;
-  TToolBar::SetMenu(menu);
-  if (!Menu())
-    return;
-  while (ButtonCount() > 0)
-    Buttons(ButtonCount() - 1)->Free();
-  // The bar appends each new button: first item first keeps the menu order.
-  TMenuItem* items = menu->Items();
-  for (int i = 0; i < items->Count(); ++i) {
-    TUcToolButton* button = Create<TUcToolButton>(this);
-    try {
-      button->SetAutoSize(true);
-      button->SetGrouped(true);
-      button->SetParent(this);
-      button->SetMenuItem(items->Items(i));
-    } catch (...) {
-      button->Free();
-      throw;
-    }
-  }
+TToolButton* TUcToolBar::CreateMenuButton() {
+  return Create<TUcToolButton>(this);
 }
 
 void TUcToolBar::DefineProperties(TFiler& filer) {

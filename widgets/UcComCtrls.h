@@ -66,8 +66,6 @@ class TUcToolBar : public TToolBar {
   void SetCaption(const std::wstring& value) { SetWideControlText(this, value); }
   std::wstring Hint() { return GetWideControlHint(this); }
   void SetHint(const std::wstring& value) { SetWideControlHint(this, value); }
-  // A wide button per top item of the menu, in its order.
-  void SetMenu(TMainMenu* menu) override;
 
   void DefineProperties(TFiler& filer) override;
   void ActionChange(TObject* sender, bool checkDefaults) override;
@@ -76,6 +74,8 @@ class TUcToolBar : public TToolBar {
   void CreateWindowHandle(const TCreateParams& params) override;
   void Dispatch(TMessage& message) override;
   const TMetaClass* GetActionLinkClass() const override;
+  // Menu buttons are wide.
+  TToolButton* CreateMenuButton() override;
 
  private:
   void InsertButtonA(TMessage& m);
