@@ -6,6 +6,7 @@
 
 #include "FileUtils.h"
 #include "SysUtils.h"
+#include "ProgramProcess.h"
 #include "System.h"
 
 #include <windows.h>
@@ -19,48 +20,6 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
-
-inline bool WaitFor(const std::function<bool()>& condition, DWORD ms) {
-  const DWORD start = GetTickCount();
-  while (!condition()) {
-    if (GetTickCount() - start > ms)
-      return false;
-    Sleep(50);
-  }
-  return true;
-}
-
-inline std::string ClassOf(HWND window) {
-  char name[128] = {};
-  GetClassNameA(window, name, sizeof(name));
-  return name;
-}
-
-inline DWORD ProcessOf(HWND window) {
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  return pid;
-}
-
-struct TTopSearch {
-  DWORD pid;
-  std::string className;
-  std::vector<HWND> found;
-};
-
-inline BOOL CALLBACK CollectTopWindow(HWND w, LPARAM p) {
-  auto* s = reinterpret_cast<TTopSearch*>(p);
-  if (ProcessOf(w) == s->pid && IsWindowVisible(w) && ClassOf(w) == s->className)
-    s->found.push_back(w);
-  return TRUE;
-}
-
-// The process's visible top-level windows of a class.
-inline std::vector<HWND> TopWindows(DWORD pid, const std::string& className) {
-  TTopSearch search{pid, className, {}};
-  EnumWindows(CollectTopWindow, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
 
 inline std::wstring TextOf(HWND window) {
   wchar_t text[512] = {};
@@ -211,48 +170,17 @@ class TConfigFile {
 
 // A kolvexmk process, ended when the object goes. program is the path of
 // kolvexmk.exe relative to the folder of the running executable.
-class TKolvexmk {
+class TKolvexmk : public TProgramProcess {
  public:
-  explicit TKolvexmk(const std::string& args = "",
-                     const std::string& program = "..\\kolvexmk.exe") {
-    std::string line = "\"" + ExtractFilePath(ParamStr(0)) + program + "\"";
-    if (!args.empty())
-      line += " " + args;
-    STARTUPINFOA si{};
-    si.cb = sizeof(si);
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_))
-      throw std::runtime_error("cannot start kolvexmk");
-  }
-  ~TKolvexmk() {
-    for (HWND box : TopWindows(pi_.dwProcessId, "#32770"))
-      PostMessageA(box, WM_COMMAND, IDOK, 0);
-    if (HWND w = MainWindow())
-      PostMessageA(w, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(pi_.hProcess, 8000) != WAIT_OBJECT_0)
-      TerminateProcess(pi_.hProcess, 9);
-    CloseHandle(pi_.hProcess);
-    CloseHandle(pi_.hThread);
-  }
-  TKolvexmk(const TKolvexmk&) = delete;
-  TKolvexmk& operator=(const TKolvexmk&) = delete;
+  explicit TKolvexmk(const std::string& args = "", const std::string& program = "..\\kolvexmk.exe")
+      : TProgramProcess(program, args) {}
 
-  DWORD Pid() const { return pi_.dwProcessId; }
-  HANDLE Process() const { return pi_.hProcess; }
-  HWND MainWindow() const {
-    const std::vector<HWND> found = TopWindows(pi_.dwProcessId, "TMainForm");
-    return found.empty() ? nullptr : found[0];
-  }
-  HWND WaitWindow() const {
-    HWND w = nullptr;
-    WaitFor([&] { return (w = MainWindow()) != nullptr; }, 20000);
-    return w;
-  }
   // The text of the message box it shows; empty when none came.
   std::string WaitBox(DWORD ms) const {
     HWND box = nullptr;
     WaitFor(
         [&] {
-          const std::vector<HWND> boxes = TopWindows(pi_.dwProcessId, "#32770");
+          const std::vector<HWND> boxes = TopWindows(Pid(), "#32770");
           box = boxes.empty() ? nullptr : boxes[0];
           return box != nullptr;
         },
@@ -263,7 +191,4 @@ class TKolvexmk {
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     return text;
   }
-
- private:
-  PROCESS_INFORMATION pi_{};
 };

@@ -4,6 +4,7 @@
 #include "FileUtils.h"
 #include "LibraryEnvironment.h"
 #include "PeerClient.h"
+#include "ProgramProcess.h"
 #include "SysUtils.h"
 #include "System.h"
 
@@ -37,37 +38,10 @@ std::string TempFolder() {
   return folder;
 }
 
-bool WaitFor(const std::function<bool()>& condition, DWORD ms) {
-  const DWORD start = GetTickCount();
-  while (!condition()) {
-    if (GetTickCount() - start > ms)
-      return false;
-    Sleep(50);
-  }
-  return true;
-}
-
-std::string ClassOf(HWND window) {
-  char name[64] = {};
-  GetClassNameA(window, name, sizeof(name));
-  return name;
-}
-
 struct TWindowSearch {
-  DWORD pid;
   std::string part;
   HWND found;
 };
-
-BOOL CALLBACK FindMainWindow(HWND w, LPARAM p) {
-  auto* s = reinterpret_cast<TWindowSearch*>(p);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(w, &owner);
-  if (owner != s->pid || ClassOf(w) != "TMainForm" || !IsWindowVisible(w))
-    return TRUE;
-  s->found = w;
-  return FALSE;
-}
 
 BOOL CALLBACK FindChild(HWND w, LPARAM p) {
   auto* s = reinterpret_cast<TWindowSearch*>(p);
@@ -77,16 +51,9 @@ BOOL CALLBACK FindChild(HWND w, LPARAM p) {
   return FALSE;
 }
 
-// The visible main window of a process; null when it has none.
-HWND MainWindowOf(DWORD pid) {
-  TWindowSearch search{pid, "", nullptr};
-  EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 // The first descendant whose class name contains part.
 HWND ChildOfClass(HWND parent, const std::string& part) {
-  TWindowSearch search{0, part, nullptr};
+  TWindowSearch search{part, nullptr};
   EnumChildWindows(parent, FindChild, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
@@ -96,38 +63,9 @@ std::string VeltermPath() {
 }
 
 // A velterm process, ended when the object goes.
-class TVelterm {
+class TVelterm : public TProgramProcess {
  public:
-  explicit TVelterm(const std::string& args = "") {
-    std::string line = "\"" + VeltermPath() + "\"";
-    if (!args.empty())
-      line += " " + args;
-    STARTUPINFOA si{};
-    si.cb = sizeof(si);
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_))
-      throw std::runtime_error("cannot start velterm");
-  }
-  ~TVelterm() {
-    if (HWND w = MainWindowOf(pi_.dwProcessId))
-      PostMessageA(w, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(pi_.hProcess, 5000) != WAIT_OBJECT_0)
-      TerminateProcess(pi_.hProcess, 9);
-    CloseHandle(pi_.hProcess);
-    CloseHandle(pi_.hThread);
-  }
-  TVelterm(const TVelterm&) = delete;
-  TVelterm& operator=(const TVelterm&) = delete;
-
-  DWORD Pid() const { return pi_.dwProcessId; }
-  HANDLE Process() const { return pi_.hProcess; }
-  HWND WaitWindow() const {
-    HWND w = nullptr;
-    WaitFor([&] { return (w = MainWindowOf(pi_.dwProcessId)) != nullptr; }, 20000);
-    return w;
-  }
-
- private:
-  PROCESS_INFORMATION pi_{};
+  explicit TVelterm(const std::string& args = "") : TProgramProcess("..\\velterm.exe", args) {}
 };
 
 // A tool button's rectangle, asked for through memory in the bar's process.
