@@ -9,6 +9,8 @@
 #include "UcMenusTestSupport.h"
 #include "WidgetEnvironment.h"
 
+#include "MenuItemMessages.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -200,24 +202,10 @@ class WideOwnerDrawTest : public testing::Test {
     return item;
   }
 
-  // Through the popup list's window, as the system asks.
-  TSize Measure(TMenuItem* item) {
-    MEASUREITEMSTRUCT measure{};
-    measure.CtlType = ODT_MENU;
-    measure.itemID = item->Command();
-    SendMessageW(WidePopupList()->Window(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure));
-    return TSize(static_cast<int>(measure.itemWidth), static_cast<int>(measure.itemHeight));
-  }
+  TSize Measure(TMenuItem* item) { return MeasureMenuItem(WidePopupList()->Window(), item); }
   TOwned<TBitmap> Draw(TMenuItem* item, UINT itemState) {
     TOwned<TBitmap> bitmap = SolidBitmap(kItemWidth, kItemHeight, clFuchsia);
-    DRAWITEMSTRUCT draw{};
-    draw.CtlType = ODT_MENU;
-    draw.itemID = item->Command();
-    draw.itemState = itemState;
-    draw.hDC = bitmap->Canvas()->Handle();
-    draw.rcItem = TRect(0, 0, kItemWidth, kItemHeight);
-    EXPECT_EQ(1, SendMessageW(WidePopupList()->Window(), WM_DRAWITEM, 0,
-                              reinterpret_cast<LPARAM>(&draw)));
+    EXPECT_EQ(1, DrawMenuItem(WidePopupList()->Window(), item, itemState, bitmap.get()));
     return bitmap;
   }
 

@@ -3,6 +3,8 @@
 
 #include "MenusTestSupport.h"
 
+#include "MenuItemMessages.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -59,27 +61,10 @@ class MenuDrawTest : public testing::Test {
     return item;
   }
 
-  // Measures item through the form's window, as the system asks.
-  TSize Measure(TMenuItem* item) {
-    MEASUREITEMSTRUCT measure{};
-    measure.CtlType = ODT_MENU;
-    measure.itemID = item->Command();
-    SendMessageA(form_->Handle(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure));
-    return TSize(static_cast<int>(measure.itemWidth), static_cast<int>(measure.itemHeight));
-  }
-
-  // Draws item through the form's window into a fresh bitmap.
+  TSize Measure(TMenuItem* item) { return MeasureMenuItem(form_->Handle(), item); }
   TOwned<TBitmap> Draw(TMenuItem* item, UINT itemState) {
     TOwned<TBitmap> bitmap = SolidBitmap(kItemWidth, kItemHeight, clFuchsia);
-    DRAWITEMSTRUCT draw{};
-    draw.CtlType = ODT_MENU;
-    draw.itemID = item->Command();
-    draw.itemState = itemState;
-    draw.hDC = bitmap->Canvas()->Handle();
-    draw.rcItem = TRect(0, 0, kItemWidth, kItemHeight);
-    const LRESULT result =
-        SendMessageA(form_->Handle(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw));
-    EXPECT_EQ(1, result);
+    EXPECT_EQ(1, DrawMenuItem(form_->Handle(), item, itemState, bitmap.get()));
     return bitmap;
   }
 
