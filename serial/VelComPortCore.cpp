@@ -62,13 +62,15 @@ void TVelComPortCoreThread::HandleException() {
 
 // Posted, never waited for: the main thread may itself be waiting for this
 // thread (a close) or for a lock that the closer holds. Without a main thread
-// to show it on, it is dropped.
+// to show it on, it goes to the debugger rather than nowhere.
 void TVelComPortCoreThread::ReportException(const std::exception_ptr& e) {
-  SafeSyncPost([e] {
+  const bool posted = SafeSyncPost([e] {
     if (HWND capture = GetCapture())
       SendMessageA(capture, WM_CANCELMODE, 0, 0);
     ShowException(e);
   });
+  if (!posted)
+    DebugOutput("Serial port thread: " + ExceptionMessage(e));
 }
 
 // ---- TVelComPortEventThread --------------------------------------------------
