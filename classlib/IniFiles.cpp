@@ -2,6 +2,7 @@
 
 #include "FileUtils.h"
 #include "Streams.h"
+#include "SysUtils.h"
 #include "Win.h"
 
 #include <vector>
@@ -189,12 +190,29 @@ void TIniFile::Save(const std::string& content) const {
   const DWORD attributes = GetFileAttributesA(fileName_.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
     Fail("the file is read-only");
+  // The new text goes to a file beside the old one, which it replaces in one
+  // step: a write that fails halfway leaves the old settings whole.
+  char temp[MAX_PATH];
+  if (!GetTempFileNameA(ExtractFilePath(fileName_).c_str(), "ini", 0, temp))
+    Fail(SysErrorMessage(GetLastError()));
   try {
-    TFileStream stream(fileName_, fmCreate | fmShareDenyWrite);
-    stream.WriteBuffer(content.data(), static_cast<int32_t>(content.size()));
+    TFileStream stream(temp, fmCreate | fmShareDenyWrite);
+    WriteContent(stream, content);
   } catch (const EStreamError& e) {
+    DeleteFileA(temp);
     Fail(e.Message());
   }
+  if (attributes != INVALID_FILE_ATTRIBUTES)
+    SetFileAttributesA(temp, attributes);
+  if (!MoveFileExA(temp, fileName_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    const DWORD error = GetLastError();
+    DeleteFileA(temp);
+    Fail(SysErrorMessage(error));
+  }
+}
+
+void TIniFile::WriteContent(TStream& stream, const std::string& content) const {
+  stream.WriteBuffer(content.data(), static_cast<int32_t>(content.size()));
 }
 
 void TIniFile::Fail(const std::string& reason) const {

@@ -7,6 +7,8 @@
 
 #include <string>
 
+class TStream;
+
 class TIniFile : public TObject {
   VEL_CLASS(TIniFile, TObject)
  public:
@@ -36,6 +38,10 @@ class TIniFile : public TObject {
   bool ValueExists(const std::string& section, const std::string& key) const;
   void DeleteKey(const std::string& section, const std::string& key);
   void EraseSection(const std::string& section);
+
+ protected:
+  // Writes the file's whole new text; a test seam for a write that fails.
+  virtual void WriteContent(TStream& stream, const std::string& content) const;
 
  private:
   std::string Load() const;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -195,4 +196,67 @@ TEST_F(IniFile, ReadOnlyFileIsLeftAsItWas) {
   EXPECT_THROW(ini.WriteString("S", "K", "changed"), EIniFileException);
   SetFileAttributesA(name_.c_str(), FILE_ATTRIBUTE_NORMAL);
   EXPECT_EQ(ReadAll(name_), "[S]\nK=v\n");
+}
+
+namespace {
+
+// Writes the first half of the new text, then fails as a full disk would.
+class HalfWritingIniFile : public TIniFile {
+ public:
+  using TIniFile::TIniFile;
+
+ protected:
+  void WriteContent(TStream& stream, const std::string& content) const override {
+    stream.WriteBuffer(content.data(), static_cast<int32_t>(content.size() / 2));
+    throw EWriteError("There is not enough space on the disk");
+  }
+};
+
+std::vector<std::string> FolderEntries(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  const HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE)
+    return names;
+  do {
+    const std::string name = found.cFileName;
+    if (name != "." && name != "..")
+      names.push_back(name);
+  } while (FindNextFileA(find, &found));
+  FindClose(find);
+  return names;
+}
+
+}  // namespace
+
+TEST_F(IniFile, FailedSaveKeepsTheOldFileAndLeavesNoTemporary) {
+  const std::string old = "; kept\r\n[Port]\r\nName=COM3\r\nBaud=250000\r\n";
+  WriteAll(name_, old);
+  HalfWritingIniFile ini(name_);
+  try {
+    ini.WriteString("Port", "Baud", "9600");
+    FAIL() << "a failed write was reported as success";
+  } catch (const EIniFileException& e) {
+    EXPECT_NE(e.Message().find(name_), std::string::npos) << e.Message();
+    EXPECT_NE(e.Message().find("not enough space"), std::string::npos) << e.Message();
+  }
+  EXPECT_EQ(ReadAll(name_), old);
+  EXPECT_EQ(FolderEntries(folder_), std::vector<std::string>{"t.ini"});
+
+  // A file that was not there before stays absent.
+  DeleteFile(name_);
+  EXPECT_THROW(ini.WriteString("Port", "Baud", "9600"), EIniFileException);
+  EXPECT_FALSE(FileExists(name_));
+  EXPECT_TRUE(FolderEntries(folder_).empty());
+}
+
+TEST_F(IniFile, SaveReplacesTheFileAndKeepsItsAttributes) {
+  WriteAll(name_, "[Port]\r\nName=COM3\r\n");
+  SetFileAttributesA(name_.c_str(), FILE_ATTRIBUTE_HIDDEN);
+  TIniFile ini(name_);
+  ini.WriteString("Port", "Name", "COM4");
+  EXPECT_EQ(ReadAll(name_), "[Port]\r\nName=COM4\r\n");
+  EXPECT_TRUE(GetFileAttributesA(name_.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+  SetFileAttributesA(name_.c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(FolderEntries(folder_), std::vector<std::string>{"t.ini"});
 }
