@@ -12,6 +12,10 @@ set(CMAKE_CROSSCOMPILING_EMULATOR
 # Where tests/fixtures builds the modem-line preload library of SERIAL tests.
 set(VEL_MODEMLINES_DIR ${CMAKE_BINARY_DIR}/modemlines)
 
+# What every googletest program of the suite runs with: the shared prefix, and
+# the rule that only a run that reached its final summary passes.
+set(VEL_GTEST_ENVIRONMENT "VEL_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix" "VEL_GTEST=1")
+
 # vel_add_test(name SOURCES ... LIBS ... [WINDOWS] [FOCUS] [SERIAL])
 #   WINDOWS: the test creates windows and needs the X display.
 #   FOCUS:   the test activates windows or moves the keyboard focus, which the
@@ -24,7 +28,7 @@ function(vel_add_test name)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
   add_test(NAME ${name} COMMAND ${name})
   vel_register_executable(${name})
-  set(env "VEL_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix")
+  set(env ${VEL_GTEST_ENVIRONMENT})
   set(labels "")
   if(T_WINDOWS)
     list(APPEND labels windows)
