@@ -367,6 +367,20 @@ void TVelCustomSerialPort::UpdateDCB() {
 
 // ---- Notices ----------------------------------------------------------------------
 
+namespace {
+
+bool IsDeviceLost(const std::exception_ptr& error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const EVelComPortLost&) {
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+}  // namespace
+
 // Runs on the event thread.
 void TVelCustomSerialPort::CoreEvent(TObject*, TVelCoreEvent kind, DWORD data,
                                      const std::exception_ptr& error) {
@@ -470,9 +484,12 @@ void TVelCustomSerialPort::DispatchKind(const TNotice& notice, DWORD data) {
       Raise(OnDataRecived, static_cast<int>(data));
       break;
     case ceException:
-      if (notice.Error)
-        Rethrow(notice.Error);
-      break;
+      if (!notice.Error)
+        break;
+      // A lost device closes the port before the user hears of it.
+      if (IsDeviceLost(notice.Error))
+        Close();
+      Rethrow(notice.Error);
   }
 }
 

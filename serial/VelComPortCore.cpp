@@ -27,6 +27,26 @@ const char kBuffersError[] = "Error initializing buffers";
 const char kEventMaskError[] = " Error setting EventMask";
 const char kDCBError[] = "Error setting parameters from DCB";
 const char kThreadsError[] = "Error creating threads";
+const char kDeviceLost[] = "The connection to COM%d was lost: %s";
+
+const int kFailuresInARow = 3;
+const DWORD kFailureWindowMs = 1000;
+
+// Codes the driver gives for a device that is gone or no longer usable.
+bool MeansDeviceGone(DWORD error) {
+  switch (error) {
+    case ERROR_NOT_READY:
+    case ERROR_DEVICE_REMOVED:
+    case ERROR_BAD_COMMAND:
+    case ERROR_ACCESS_DENIED:
+    case ERROR_INVALID_HANDLE:
+    case ERROR_GEN_FAILURE:
+    case ERROR_DEVICE_NOT_CONNECTED:
+      return true;
+    default:
+      return false;
+  }
+}
 
 template <typename Thread>
 void StopAndFree(std::unique_ptr<Thread>& thread) {
@@ -41,6 +61,18 @@ void StopAndFree(std::unique_ptr<Thread>& thread) {
 std::string ComDeviceName(int portNumber) {
   const bool longForm = Platform().IsNT() && portNumber > 9;
   return Format(longForm ? "\\\\.\\COM%d" : "COM%d", portNumber);
+}
+
+// ---- TVelFailureWatch -----------------------------------------------------------
+
+bool TVelFailureWatch::Lasting(DWORD error) {
+  const DWORD now = GetTickCount();
+  if (failures_ == 0 || now - firstTick_ > kFailureWindowMs) {
+    failures_ = 0;
+    firstTick_ = now;
+  }
+  ++failures_;
+  return MeansDeviceGone(error) || failures_ >= kFailuresInARow;
 }
 
 // ---- TVelComPortCoreThread ---------------------------------------------------
@@ -58,6 +90,11 @@ void TVelComPortCoreThread::HandleException() {
   const std::exception_ptr e = std::current_exception();
   if (e && !IsEAbort(e))
     ReportException(e);
+}
+
+void TVelComPortCoreThread::DeviceFailed(DWORD error) {
+  if (!Terminated() && failures_.Lasting(error))
+    core_.DeviceLost(error);
 }
 
 // Posted, never waited for: the main thread may itself be waiting for this
@@ -145,9 +182,10 @@ void TVelComPortEventThread::Execute() {
 void TVelComPortEventThread::WaitOnce() {
   if (state_ == TWaitState::Armed)
     ArmWait();
-  HANDLE objects[3];
+  HANDLE objects[4];
   DWORD count = 0;
   objects[count++] = closeEvent_.Handle();
+  objects[count++] = core_.deviceLost_.Handle();
   if (state_ == TWaitState::Pending)
     objects[count++] = wait_->Event;
   objects[count++] = core_.outputFree_.Handle();
@@ -166,6 +204,8 @@ void TVelComPortEventThread::WaitOnce() {
   const HANDLE signalled = objects[result - WAIT_OBJECT_0];
   if (signalled == closeEvent_.Handle())
     Terminate();
+  else if (signalled == core_.deviceLost_.Handle())
+    RaiseDeviceLost();
   else if (signalled == wait_->Event)
     CollectWait();
   else
@@ -182,7 +222,17 @@ void TVelComPortEventThread::ArmWait() {
   else if (GetLastError() == ERROR_IO_PENDING)
     state_ = TWaitState::Pending;
   else
-    state_ = TWaitState::BackingOff;
+    WaitFailed(GetLastError());
+}
+
+void TVelComPortEventThread::WaitFailed(DWORD error) {
+  state_ = TWaitState::BackingOff;
+  DeviceFailed(error);
+}
+
+void TVelComPortEventThread::RaiseDeviceLost() {
+  throw EVelComPortLost::CreateFmt(kDeviceLost, core_.portNumber_,
+                                   SysErrorMessage(core_.lostError_));
 }
 
 void TVelComPortEventThread::ApplyWaitMask() {
@@ -196,11 +246,14 @@ void TVelComPortEventThread::CollectWait() {
     ProcessCommEvent(false);
     return;
   }
-  const bool stillPending = GetLastError() == ERROR_IO_INCOMPLETE;
+  const DWORD error = GetLastError();
   ResetEvent(wait_->Event);
-  if (stillPending)
+  if (error == ERROR_IO_INCOMPLETE)
     return;
-  state_ = remasking_ ? TWaitState::Armed : TWaitState::BackingOff;
+  if (remasking_)
+    state_ = TWaitState::Armed;
+  else
+    WaitFailed(error);
   remasking_ = false;
 }
 
@@ -209,6 +262,7 @@ void TVelComPortEventThread::CollectWait() {
 // next waits leave EV_RXCHAR out.
 void TVelComPortEventThread::ProcessCommEvent(bool atOnce) {
   ResetEvent(wait_->Event);
+  failures_.Clear();
   const DWORD mask = wait_->Mask;
   state_ = TWaitState::Armed;
   if (mask == 0) {
@@ -400,7 +454,7 @@ void TVelComPortWriteThread::WriteNextBlock() {
   else if (GetLastError() == ERROR_IO_PENDING)
     AwaitWrite();
   else
-    retry_ = true;
+    WriteFailed(GetLastError());
 }
 
 void TVelComPortWriteThread::AwaitWrite() {
@@ -411,8 +465,9 @@ void TVelComPortWriteThread::AwaitWrite() {
     if (GetOverlappedResult(handle_, &writeOverlapped_, &written, TRUE)) {
       WriteCompleted(written);
     } else {
+      const DWORD error = GetLastError();
       writeEvent_.ResetEvent();
-      retry_ = true;
+      WriteFailed(error);
     }
     return;
   }
@@ -425,8 +480,14 @@ void TVelComPortWriteThread::AwaitWrite() {
     RaiseLastOSError();
 }
 
+void TVelComPortWriteThread::WriteFailed(DWORD error) {
+  retry_ = true;
+  DeviceFailed(error);
+}
+
 void TVelComPortWriteThread::WriteCompleted(DWORD written) {
   writeEvent_.ResetEvent();
+  failures_.Clear();
   bool drained;
   {
     TLockGuard guard(core_.writeLock_);
@@ -561,6 +622,8 @@ void TVelComPortCore::ApplyDCB() {
 }
 
 void TVelComPortCore::StartThreads() {
+  lostError_ = 0;
+  deviceLost_.ResetEvent();
   writeThread_ = std::make_unique<TVelComPortWriteThread>(*this, outBufSize_);
   writeThread_->Start();
   WaitThreadsStarted();
@@ -585,6 +648,12 @@ void TVelComPortCore::SetActive(bool active) {
 
 void TVelComPortCore::RaiseError(const char* text) const {
   throw EVelComPortCoreError(Format(text, portNumber_));
+}
+
+void TVelComPortCore::DeviceLost(DWORD error) {
+  DWORD none = 0;
+  lostError_.compare_exchange_strong(none, error);
+  deviceLost_.SetEvent();
 }
 
 void TVelComPortCore::SetDCB(const DCB& dcb) {

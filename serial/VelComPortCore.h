@@ -26,6 +26,8 @@ using TVelCoreNotifyEvent = TClosure<void(TObject* Sender, TVelCoreEvent EventKi
                                           const std::exception_ptr& Error)>;
 
 VEL_EXCEPTION_CLASS(EVelComPortCoreError, Exception);
+// The device stopped answering for good (unplugged, or its far end closed).
+VEL_EXCEPTION_CLASS(EVelComPortLost, EVelComPortCoreError);
 
 // How the write thread hands a block to the driver: WriteFile, or a stand-in
 // of a test that cuts writes short.
@@ -35,6 +37,19 @@ using TVelWriteFunction = BOOL(WINAPI*)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERL
 std::string ComDeviceName(int portNumber);
 
 class TVelComPortCore;
+
+// Tells a device that is gone from one that failed once: a code that means
+// the device is gone, or several failures in a row within a second.
+class TVelFailureWatch {
+ public:
+  // Counts a failure; true when the failures last.
+  bool Lasting(DWORD error);
+  void Clear() { failures_ = 0; }
+
+ private:
+  int failures_ = 0;
+  DWORD firstTick_ = 0;
+};
 
 class TVelComPortCoreThread : public TThread {
  public:
@@ -48,9 +63,14 @@ class TVelComPortCoreThread : public TThread {
   // Shows e in the standard message box on the main thread.
   void ReportException(const std::exception_ptr& e);
 
+  // A failed wait, read or write other than a cancel: once failures last,
+  // the core learns that the device is lost.
+  void DeviceFailed(DWORD error);
+
   TVelComPortCore& core_;
   const HANDLE handle_;
   TEvent closeEvent_{true, false};
+  TVelFailureWatch failures_;
 };
 
 class TVelComPortEventThread : public TVelComPortCoreThread {
@@ -89,6 +109,7 @@ class TVelComPortEventThread : public TVelComPortCoreThread {
   void ArmWait();
   void ApplyWaitMask();
   void CollectWait();
+  void WaitFailed(DWORD error);
   void ProcessCommEvent(bool atOnce);
   void CheckInput();
   void SetInputMasked(bool masked);
@@ -100,6 +121,7 @@ class TVelComPortEventThread : public TVelComPortCoreThread {
   void NotifyInput(TVelCoreEvent kind, DWORD data);
   DWORD InputCheckMs() const;
   void AbandonWait();
+  [[noreturn]] void RaiseDeviceLost();
   void NotifyCore(TVelCoreEvent kind, DWORD data, const std::exception_ptr& error = nullptr);
 
   std::unique_ptr<TWaitRecord> wait_;
@@ -140,6 +162,7 @@ class TVelComPortWriteThread : public TVelComPortCoreThread {
   void WriteNextBlock();
   void AwaitWrite();
   void WriteCompleted(DWORD written);
+  void WriteFailed(DWORD error);
   void CancelWrite();
   void Purge();
 
@@ -206,6 +229,9 @@ class TVelComPortCore : public TObject {
   void WaitThreadsStarted();
   void SetActive(bool active);
   [[noreturn]] void RaiseError(const char* text) const;
+  // Any thread: the first lasting failure is kept for the event thread to
+  // report.
+  void DeviceLost(DWORD error);
 
   int portNumber_ = 0;
   DCB dcb_{};
@@ -225,6 +251,8 @@ class TVelComPortCore : public TObject {
   TCriticalSection writeLock_;
   TEvent threadsStarted_{false, false};
   TEvent outputFree_{false, false};
+  TEvent deviceLost_{true, false};
+  std::atomic<DWORD> lostError_{0};
   std::unique_ptr<TVelComPortWriteThread> writeThread_;
   std::unique_ptr<TVelComPortEventThread> eventThread_;
 };

@@ -429,29 +429,46 @@ double ProcessCpuMs() {
   return ms(kernel) + ms(user);
 }
 
-// The device goes away under an open port: no thread may spin, and the port
-// still closes.
-TEST_F(VelComPortIO, VanishedDeviceNeitherHangsNorSpins) {
+// The device goes away under an open port: the port closes itself through
+// its close event and says so once, no thread spins, and a port that is back
+// opens again.
+void ExpectLostOnce(TVelCustomSerialPort& port, TOpenCloseLog& log) {
+  EXPECT_TRUE(PumpUntil([&] { return !port.Active(); }, 3000)) << "the port stayed open";
+  PumpFor(300);
+  EXPECT_EQ(log.events, (std::vector<std::string>{"open", "close"}));
+  ASSERT_EQ(ReportedExceptions().size(), 1u);
+  EXPECT_NE(ReportedExceptions().front().find("connection to COM"), std::string::npos)
+      << ReportedExceptions().front();
+}
+
+TEST_F(VelComPortIO, VanishedDeviceClosesThePortOnceWhileBytesArriveOrGoOut) {
+  TOpenCloseLog log;
+  port_->OnPortOpen = Method<&TOpenCloseLog::Open>(&log);
+  port_->OnPortClose = Method<&TOpenCloseLog::Close>(&log);
   ListenForData();
-  recorder_.readOnData = false;
+
+  // While bytes arrive.
   port_->Open();
-  peer_.Send("last words");
-  ASSERT_TRUE(WaitInput(10));
+  peer_.Send(std::string(2000, 'r'));
+  ASSERT_TRUE(PumpUntil([&] { return !recorder_.received.empty(); }, 3000));
   peer_.Vanish();
-  PumpFor(200);
+  ExpectLostOnce(*port_, log);
   const double cpuBefore = ProcessCpuMs();
   PumpFor(1000);
-  const double cpuUsed = ProcessCpuMs() - cpuBefore;
-  EXPECT_LT(cpuUsed, 300.0) << "busy threads after the device vanished";
-  try {
-    port_->SendString("into the void");
-  } catch (const EVelComPortError&) {
-    // the ring may still hold bytes it cannot send
-  }
-  const DWORD start = GetTickCount();
-  port_->Close();
-  EXPECT_LT(GetTickCount() - start, 3000u);
-  EXPECT_FALSE(port_->Active());
+  EXPECT_LT(ProcessCpuMs() - cpuBefore, 300.0) << "busy threads after the device vanished";
+  EXPECT_THROW(port_->SendString("into the void"), EVelComPortError);
+
+  // While a long write is under way.
+  TPeerPort other;
+  port_->SetComNumber(static_cast<uint16_t>(other.Number()));
+  log.events.clear();
+  ReportedExceptions().clear();
+  port_->SetBaudRate(br300);
+  port_->Open();
+  port_->SendString(std::string(2000, 'w'));
+  other.Receive(1, 3000);
+  other.Vanish();
+  ExpectLostOnce(*port_, log);
 }
 
 }  // namespace
