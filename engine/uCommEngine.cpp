@@ -117,6 +117,8 @@ bool TCommEngine::SetPort(int comNumber, DWORD dataTimeout) {
 // The log tells what this call did, whatever a call nested in its close did.
 void TCommEngine::SetActive(bool active) {
   TLockGuard switching(switchLock_);
+  if (!active)
+    wanted_ = false;
   {
     TLockGuard lock(lock_);
     if (port_->Active() == active)
@@ -125,6 +127,7 @@ void TCommEngine::SetActive(bool active) {
   ++connection_;
   if (!SwitchPort(active))
     return;
+  wanted_ = active;
   WriteLog(active ? Format("communication started (COM%d)", port_->ComNumber())
                   : "communication stopped");
 }
@@ -252,6 +255,8 @@ void TCommEngine::RunPass() {
 void TCommEngine::Pass(TPassFrame& frame) {
   frame.Connection = connection_;
   if (!IsConnected()) {
+    if (wanted_.exchange(false))
+      PortLost(frame);
     ResetPassState();
     return;
   }
@@ -332,6 +337,13 @@ void TCommEngine::Disconnect(TPassFrame& frame) {
   CloseConnection(frame.Connection);
   frame.PortOpen = false;
   ResetPassState();
+}
+
+// The port closed without being asked (its device went away): the host
+// hears of it as of an instrument that stopped answering.
+void TCommEngine::PortLost(TPassFrame& frame) {
+  WriteLog("connection lost");
+  Disconnect(frame);
 }
 
 void TCommEngine::CloseConnection(uint32_t connection) {

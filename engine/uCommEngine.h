@@ -130,6 +130,7 @@ class TCommEngine : public TObject, public TThread {
   void CheckReply(TPassFrame& frame);
   void CheckTimeout(TPassFrame& frame);
   void Disconnect(TPassFrame& frame);
+  void PortLost(TPassFrame& frame);
   // Closes the port unless a handler already closed it or opened a new
   // connection.
   void CloseConnection(uint32_t connection);
@@ -173,6 +174,9 @@ class TCommEngine : public TObject, public TThread {
   TCriticalSection switchLock_;
   // Counts the opens and closes; the pass state belongs to one connection.
   std::atomic<uint32_t> connection_{0};
+  // Whether the host wants the port open: a closed port that is still
+  // wanted was lost.
+  std::atomic<bool> wanted_{false};
   std::unique_ptr<ICommPort> port_;
   std::atomic<TEchoState> echoState_{esUnknown};
   // The port's number as SetPort set it, for the log's file name.

@@ -367,20 +367,6 @@ void TVelCustomSerialPort::UpdateDCB() {
 
 // ---- Notices ----------------------------------------------------------------------
 
-namespace {
-
-bool IsDeviceLost(const std::exception_ptr& error) {
-  try {
-    std::rethrow_exception(error);
-  } catch (const EVelComPortLost&) {
-    return true;
-  } catch (...) {
-    return false;
-  }
-}
-
-}  // namespace
-
 // Runs on the event thread.
 void TVelCustomSerialPort::CoreEvent(TObject*, TVelCoreEvent kind, DWORD data,
                                      const std::exception_ptr& error) {

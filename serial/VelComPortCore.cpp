@@ -63,6 +63,18 @@ std::string ComDeviceName(int portNumber) {
   return Format(longForm ? "\\\\.\\COM%d" : "COM%d", portNumber);
 }
 
+bool IsDeviceLost(const std::exception_ptr& error) {
+  if (!error)
+    return false;
+  try {
+    std::rethrow_exception(error);
+  } catch (const EVelComPortLost&) {
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
 // ---- TVelFailureWatch -----------------------------------------------------------
 
 bool TVelFailureWatch::Lasting(DWORD error) {

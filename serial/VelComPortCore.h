@@ -29,6 +29,9 @@ VEL_EXCEPTION_CLASS(EVelComPortCoreError, Exception);
 // The device stopped answering for good (unplugged, or its far end closed).
 VEL_EXCEPTION_CLASS(EVelComPortLost, EVelComPortCoreError);
 
+// True when error is the report of a lost device.
+bool IsDeviceLost(const std::exception_ptr& error);
+
 // How the write thread hands a block to the driver: WriteFile, or a stand-in
 // of a test that cuts writes short.
 using TVelWriteFunction = BOOL(WINAPI*)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);

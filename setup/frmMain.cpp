@@ -4,6 +4,7 @@
 #include "StringList.h"
 #include "SysUtils.h"
 #include "System.h"
+#include "VelComPortCore.h"
 #include "VelUtils.h"
 #include "frmAbout.h"
 #include "frmConsol.h"
@@ -318,6 +319,7 @@ void TMainForm::Publish(TPublisher<TMainForm>& p) {
   p.Method<&TMainForm::PollTimerTimer>("PollTimerTimer");
   p.Method<&TMainForm::FlashTimerTimer>("FlashTimerTimer");
   p.Method<&TMainForm::ApplicationEvents1Activate>("ApplicationEvents1Activate");
+  p.Method<&TMainForm::ApplicationEvents1Exception>("ApplicationEvents1Exception");
   p.Method<&TMainForm::FileExitActionExecute>("FileExitActionExecute");
   p.Method<&TMainForm::HelpAboutActionExecute>("HelpAboutActionExecute");
   p.Method<&TMainForm::OnDataEntryFieldChanged>("OnDataEntryFieldChanged");
@@ -456,18 +458,22 @@ void TMainForm::DestroyWnd() {
 // ---- Connect and disconnect -----------------------------------------------------------------
 
 void TMainForm::btnConnectClick(TObject*) {
-  device_->Reset();
-  blinkCounter_ = 0;
-  if (engine_->IsConnected())
-    Disconnect();
-  else
-    Connect();
-  UpdateStatusBar();
+  SwitchConnection(!engine_->IsConnected());
 }
 
 void TMainForm::ClickDisconnect() {
   if (engine_ && engine_->IsConnected())
-    btnConnectClick(btnConnect);
+    SwitchConnection(false);
+}
+
+void TMainForm::SwitchConnection(bool connect) {
+  device_->Reset();
+  blinkCounter_ = 0;
+  if (connect)
+    Connect();
+  else
+    Disconnect();
+  UpdateStatusBar();
 }
 
 // A disconnect while connecting takes the progress window down too, or the
@@ -618,10 +624,12 @@ void TMainForm::EngineTag(TObject*, const std::string& tag) {
   }
 }
 
+// Also when the port closed by itself, its device gone: the form is cleaned
+// all the same.
 void TMainForm::EngineDisconnect(TObject*) {
   if (destroying_)
     return;
-  ClickDisconnect();
+  SwitchConnection(false);
   HideProgress();
   ShowMessageBoxW(Handle(), GetLangText(txNoDevice), GetLangText(txDisconnectedCaption),
                   MB_OK | MB_ICONWARNING);
@@ -641,6 +649,13 @@ void TMainForm::FileExitActionExecute(TObject*) {
 void TMainForm::ApplicationEvents1Activate(TObject*) {
   SetForegroundWindow(Handle());
   BringWindowToTop(Handle());
+}
+
+// A lost device reaches the user through the engine's disconnect and its
+// box; every other failure gets the standard box.
+void TMainForm::ApplicationEvents1Exception(TObject*, const std::exception_ptr& error) {
+  if (!IsDeviceLost(error))
+    Application()->ShowException(error);
 }
 
 void TMainForm::FormKeyDown(TObject*, WORD& key, TShiftState shift) {

@@ -207,6 +207,7 @@ class TMainForm : public TForm, public ICommEngineHost {
   void FormKeyDown(TObject* sender, WORD& key, TShiftState shift);
   void btnConnectClick(TObject* sender);
   void ApplicationEvents1Activate(TObject* sender);
+  void ApplicationEvents1Exception(TObject* sender, const std::exception_ptr& error);
   void FileExitActionExecute(TObject* sender);
   void HelpAboutActionExecute(TObject* sender);
   void LanguageClick(TObject* sender);
@@ -273,6 +274,8 @@ class TMainForm : public TForm, public ICommEngineHost {
   void FillPortList();
   // Runs the Connect button's disconnect branch when the port is open.
   void ClickDisconnect();
+  // The Connect button's work: a fresh model, then connect or disconnect.
+  void SwitchConnection(bool connect);
   void Disconnect();
   void Connect();
   void HideProgress();

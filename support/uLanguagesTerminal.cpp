@@ -78,6 +78,7 @@ constexpr TLanguageEntry kEnglishUk[] = {
     {69, L"Password Mode"},
     {70, L"The communication settings have changed!"},
     {71, L"eMail"},
+    {72, L"Lost the connection to COM"},
 };
 
 constexpr TLanguageEntry kEnglishUs[] = {
@@ -153,6 +154,7 @@ constexpr TLanguageEntry kEnglishUs[] = {
     {69, L"Password Mode"},
     {70, L"The communication settings have changed!"},
     {71, L"eMail"},
+    {72, L"Lost the connection to COM"},
 };
 
 constexpr TLanguageEntry kGerman[] = {
@@ -228,6 +230,7 @@ constexpr TLanguageEntry kGerman[] = {
     {69, L"Passwortmodus"},
     {70, L"Die Verbindungseinstellungen wurden geändert!"},
     {71, L"E-Mail"},
+    {72, L"Verbindung unterbrochen: COM"},
 };
 
 constexpr TLanguageEntry kFrench[] = {
@@ -303,6 +306,7 @@ constexpr TLanguageEntry kFrench[] = {
     {69, L"Mode mot de passe"},
     {70, L"Les paramètres de communication ont changé !"},
     {71, L"E-mail"},
+    {72, L"Connexion perdue avec COM"},
 };
 
 constexpr TLanguageEntry kSpanish[] = {
@@ -378,6 +382,7 @@ constexpr TLanguageEntry kSpanish[] = {
     {69, L"Modo contraseña"},
     {70, L"¡La configuración de comunicación ha cambiado!"},
     {71, L"Correo electrónico"},
+    {72, L"Se perdió la conexión con COM"},
 };
 
 constexpr TLanguageEntry kDutch[] = {
@@ -453,6 +458,7 @@ constexpr TLanguageEntry kDutch[] = {
     {69, L"Wachtwoordmodus"},
     {70, L"De communicatie-instellingen zijn gewijzigd!"},
     {71, L"E-mail"},
+    {72, L"Verbinding verbroken met COM"},
 };
 
 constexpr TLanguageEntry kSwedish[] = {
@@ -528,6 +534,7 @@ constexpr TLanguageEntry kSwedish[] = {
     {69, L"Lösenordsläge"},
     {70, L"Kommunikationsinställningarna har ändrats!"},
     {71, L"E-post"},
+    {72, L"Förlorade anslutningen till COM"},
 };
 
 constexpr TLanguageEntry kIndonesian[] = {
@@ -603,6 +610,7 @@ constexpr TLanguageEntry kIndonesian[] = {
     {69, L"Mode kata sandi"},
     {70, L"Pengaturan komunikasi telah berubah!"},
     {71, L"Surel"},
+    {72, L"Koneksi terputus: COM"},
 };
 
 constexpr TLanguageInfo kLanguages[] = {
@@ -629,6 +637,6 @@ constexpr TLocaleMapEntry kLocaleMap[] = {
 }  // namespace
 
 const TLanguageSet TerminalLanguageSet = {kLanguages, sizeof(kLanguages) / sizeof(kLanguages[0]),
-                                          kTexts, 72};
+                                          kTexts, 73};
 
 const TLocaleMap TerminalLocaleMap = {kLocaleMap, sizeof(kLocaleMap) / sizeof(kLocaleMap[0])};

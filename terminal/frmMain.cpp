@@ -183,6 +183,7 @@ void TMainForm::Publish(TPublisher<TMainForm>& p) {
   p.Method<&TMainForm::tbConnectClick>("tbConnectClick");
   p.Method<&TMainForm::termHistoryKeyPress>("termHistoryKeyPress");
   p.Method<&TMainForm::ApplicationEvents1Activate>("ApplicationEvents1Activate");
+  p.Method<&TMainForm::ApplicationEvents1Exception>("ApplicationEvents1Exception");
   p.Method<&TMainForm::FileExitActionExecute>("FileExitActionExecute");
   p.Method<&TMainForm::FileLoadActionExecute>("FileLoadActionExecute");
   p.Method<&TMainForm::FileLoadActionUpdate>("FileLoadActionUpdate");
@@ -246,6 +247,7 @@ void TMainForm::CreateRuntimeControls() {
   ComPort->SetBaudRate(brUser);
   ComPort->SetUserBaudRate(9600);
   ComPort->OnDataRecived = Method<&TMainForm::PortDataReceived>(this);
+  ComPort->OnPortClose = Method<&TMainForm::PortClosed>(this);
 
   textViewFont_.reset(Create<TFont>());
   textViewFont_->SetName("Fixedsys");
@@ -390,6 +392,25 @@ void TMainForm::OpenPort() {
 
 void TMainForm::ClosePort() {
   ComPort->SetActive(false);
+}
+
+// Also when the port closed by itself, its device gone: the form shows the
+// state the port is in.
+void TMainForm::PortClosed(TObject*) {
+  ShowConnectState();
+  UpdateStatusBar();
+  keyConsumed_ = false;
+}
+
+// A lost device is told in the user's language, after its port closed;
+// every other failure gets the standard box.
+void TMainForm::ApplicationEvents1Exception(TObject*, const std::exception_ptr& error) {
+  if (!IsDeviceLost(error)) {
+    Application()->ShowException(error);
+    return;
+  }
+  ShowMessageBoxW(Handle(), LangText(72) + std::to_wstring(ComPort->ComNumber()), LangText(50),
+                  MB_ICONERROR);
 }
 
 // ---- Receiving and sending -------------------------------------------------------------

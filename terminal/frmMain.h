@@ -111,6 +111,7 @@ class TMainForm : public TForm {
   void tbConnectClick(TObject* sender);
   void termHistoryKeyPress(TObject* sender, char& key);
   void ApplicationEvents1Activate(TObject* sender);
+  void ApplicationEvents1Exception(TObject* sender, const std::exception_ptr& error);
   void FileExitActionExecute(TObject* sender);
   void FileLoadActionExecute(TObject* sender);
   void FileLoadActionUpdate(TObject* sender);
@@ -132,6 +133,7 @@ class TMainForm : public TForm {
   void ShowTerminalView();
   void OpenPort();
   void ClosePort();
+  void PortClosed(TObject* sender);
   void PortDataReceived(TObject* sender, int count);
   void UpdateCaptions();
   void UpdateStatusBar();

@@ -221,7 +221,7 @@ TEST(NullModem, PeerReadsTheLineSettingsTheProgramChose) {
   EXPECT_TRUE(t.Ixoff);
 }
 
-TEST(NullModem, VanishedDeviceLeavesAClosableHandleAndNoPort) {
+TEST(NullModem, VanishedDeviceLeavesAClosableHandleAndNoPortUntilItReturns) {
   TPeerPort peer(10, 256);
   THandle com = OpenCom(peer.DeviceName());
   ASSERT_TRUE(com);
@@ -235,6 +235,13 @@ TEST(NullModem, VanishedDeviceLeavesAClosableHandleAndNoPort) {
   com.reset();
   EXPECT_FALSE(OpenCom(peer.DeviceName()));
   EXPECT_THROW(peer.Send("x"), EPeerError);
+
+  peer.Return();
+  com = OpenCom(peer.DeviceName());
+  ASSERT_TRUE(com);
+  ASSERT_TRUE(WriteCom(com.get(), "back"));
+  EXPECT_EQ("back", peer.Receive(4, kEventWaitMs));
+  EXPECT_THROW(peer.Return(), EPeerError);
 }
 
 TEST(NullModem, AbsentDeviceCannotBeOpened) {

@@ -372,6 +372,30 @@ TEST_F(EngineTest, AnUnansweredCommandIsSentTwiceMoreThenTheInstrumentIsLost) {
   EXPECT_EQ(0, engine_->Queue().Count());
 }
 
+// The port closes by itself (its device went away): the host hears of it
+// once, as of a lost instrument; a close the host asks for is no loss, and
+// the next connection works.
+TEST_F(EngineTest, APortThatClosesByItselfIsReportedOnceAsALostInstrument) {
+  host_.LogFolder = logFolder_.Path();
+  Connect();
+  Queue("RDS");
+  Passes(1);
+  TakeEvents();
+  port_->active = false;
+  Passes(3);
+  EXPECT_EQ((Strings{"disconnect"}), TakeEvents());
+  const Strings log = LogTexts();
+  EXPECT_EQ((Strings{"connection lost", "disconnected"}), Strings(log.end() - 2, log.end()));
+
+  Connect();
+  Queue("RDS");
+  Passes(1);
+  EXPECT_EQ((Strings{"send RDS"}), TakeEvents());
+  engine_->SetActive(false);
+  Passes(2);
+  EXPECT_TRUE(TakeEvents().empty());
+}
+
 TEST_F(EngineTest, AReplyToAResendFinishesTheCommand) {
   Connect();
   Queue("RDS,RLR");

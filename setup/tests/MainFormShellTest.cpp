@@ -140,6 +140,26 @@ TEST_F(MainFormShellTest, SilenceDisconnectsWithItsBoxAndEmptiesTheForm) {
   ExpectNotConnected();
 }
 
+// The device goes away under the open port: one box, the same as for a
+// silent instrument, a clean form, and a new connection once it is back.
+TEST_F(MainFormShellTest, AVanishedDeviceDisconnectsWithItsBoxAndConnectsAgainWhenBack) {
+  TFakeInstrument fake;
+  Connect(fake);
+  fake.Peer().Vanish();
+  ASSERT_TRUE(classlib::PumpUntil([this] { return !boxes_.boxes.empty(); }, 2000));
+  classlib::PumpFor(300);
+  ASSERT_EQ(1u, boxes_.boxes.size());
+  EXPECT_EQ("No device connected!", boxes_.boxes[0].text);
+  EXPECT_EQ("Disconnected", boxes_.boxes[0].caption);
+  ExpectNotConnected();
+
+  fake.PlugBackIn();
+  form_->btnConnectClick(form_->btnConnect);
+  ASSERT_TRUE(classlib::PumpUntil([this] { return Settled(); }, kConnectMs));
+  EXPECT_EQ("100234", Ansi(form_->edSerialNr->Text()));
+  EXPECT_EQ(1u, boxes_.boxes.size());
+}
+
 TEST_F(MainFormShellTest, SuspendWhileConnectingLeavesNoProgressWindowBehind) {
   TFakeInstrument fake({"delay=150"});
   StartConnect(fake);

@@ -263,6 +263,54 @@ TEST_F(MainFormTest, ReconnectingKeepsTheTerminalAndTogglesDropsAndCaption) {
   EXPECT_EQ("kept", WriteRowText());
 }
 
+// ---- A device that goes away ------------------------------------------------------------
+
+// Unplugged while bytes arrive, then while a long write goes out: each time
+// the form shows the disconnected state, says once in its language that the
+// connection was lost, sends and echoes nothing more, and connects again
+// once the device is back.
+TEST_F(MainFormTest, AVanishedDeviceDisconnectsSaysSoOnceAndConnectsAgainWhenBack) {
+  TPeerPort peer(10, 256);
+  MakeForm(peer.Number());
+  form_->Settings()->SetLocalEcho(true);
+  form_->Settings()->SetBaud(300);
+  TBoxRecorder boxes;
+  const auto expectLost = [&] {
+    ASSERT_TRUE(classlib::PumpUntil([&] { return !form_->ComPort->Active(); }, 3000));
+    classlib::PumpFor(300);
+    ASSERT_EQ(1u, boxes.texts.size());
+    EXPECT_EQ("Lost the connection to COM" + IntToStr(peer.Number()), boxes.texts[0]);
+    EXPECT_EQ("Error", boxes.captions[0]);
+    EXPECT_EQ(L"Connect", form_->tbConnect->Caption());
+    EXPECT_EQ(L"Disconnected", form_->StatusBar1->Panels()->Items(1)->Text());
+    EXPECT_TRUE(AcceptsFiles());
+    const std::string shown = WriteRowText();
+    Type('x');
+    EXPECT_EQ(shown, WriteRowText()) << "echoed while disconnected";
+    boxes.texts.clear();
+    boxes.captions.clear();
+  };
+
+  Connect();
+  peer.Send("first");
+  ASSERT_TRUE(classlib::PumpUntil([&] { return WriteRowText() == "first"; }, 3000));
+  peer.Send(std::string(20000, 'r'));
+  peer.Vanish();
+  expectLost();
+
+  peer.Return();
+  Connect();
+  form_->ComPort->SendString(std::string(2000, 'w'));
+  EXPECT_EQ("w", peer.Receive(1, 3000));
+  peer.Vanish();
+  expectLost();
+
+  peer.Return();
+  Connect();
+  Type('k');
+  EXPECT_EQ("k", peer.Receive(1, 3000));
+}
+
 // ---- Ports that do not open -------------------------------------------------------------
 
 TEST_F(MainFormTest, AMissingPortShowsTheBoxAndStaysDisconnected) {
