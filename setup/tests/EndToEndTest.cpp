@@ -208,6 +208,22 @@ TEST_F(KolvexmkEndToEnd, ASilentInstrumentGivesTheBoxAndTheDisconnectedState) {
   EXPECT_TRUE(IsWindowEnabled(ControlAt(main, kPorts)));
 }
 
+TEST_F(KolvexmkEndToEnd, AVanishedDeviceGivesTheBoxAndTheDisconnectedState) {
+  TFakeInstrument fake;
+  const HWND main = StartConnected(fake);
+  ASSERT_NE(nullptr, main);
+  fake.Peer().Vanish();
+  EXPECT_EQ("No device connected!", program_->WaitBox(3000));
+  EXPECT_TRUE(WaitFor([&] { return PanelText(StatusBarOf(main), 0) == "Not Connected"; }, 3000));
+  EXPECT_EQ("Connect", AnsiTextOf(ControlAt(main, kConnect)));
+  EXPECT_EQ("", AnsiTextOf(ControlAt(main, kSerialNr)));
+  EXPECT_EQ("", program_->WaitBox(500)) << "a second box";
+
+  fake.PlugBackIn();
+  ASSERT_TRUE(ClickConnect(main));
+  EXPECT_TRUE(WaitFor([&] { return AnsiTextOf(ControlAt(main, kSerialNr)) == "100234"; }, 10000));
+}
+
 TEST_F(KolvexmkEndToEnd, ASecondStartEndsWithoutAWindowAndWakesTheFirst) {
   TFakeInstrument fake;
   config_.reset(new TConfigFile(fake.ComNumber()));

@@ -21,16 +21,6 @@
 #include <string>
 #include <vector>
 
-inline std::wstring TextOf(HWND window) {
-  wchar_t text[512] = {};
-  SendMessageW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
-  return text;
-}
-
-inline std::string AnsiTextOf(HWND window) {
-  return WideToAnsi(TextOf(window));
-}
-
 // Where the form data puts a control: its class and its top-left corner in
 // the main window's client area.
 struct TPlace {
@@ -67,43 +57,12 @@ inline HWND ControlAt(HWND main, const TPlace& place) {
   return search.found;
 }
 
-inline BOOL CALLBACK MatchStatusBar(HWND w, LPARAM p) {
-  if (ClassOf(w).find("StatusBar") == std::string::npos)
-    return TRUE;
-  *reinterpret_cast<HWND*>(p) = w;
-  return FALSE;
-}
-
-inline HWND StatusBarOf(HWND main) {
-  HWND found = nullptr;
-  EnumChildWindows(main, MatchStatusBar, reinterpret_cast<LPARAM>(&found));
-  return found;
-}
-
 inline void Click(HWND control) {
   RECT r;
   GetClientRect(control, &r);
   const LPARAM at = MAKELPARAM(r.right / 2, r.bottom / 2);
   PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
   PostMessageA(control, WM_LBUTTONUP, 0, at);
-}
-
-// A status panel's text, read through memory of the bar's process.
-inline std::string PanelText(HWND bar, int index) {
-  HANDLE process =
-      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, ProcessOf(bar));
-  if (!process)
-    return "?";
-  std::wstring text(256, L'\0');
-  const SIZE_T bytes = text.size() * sizeof(wchar_t);
-  void* remote = VirtualAllocEx(process, nullptr, bytes, MEM_COMMIT, PAGE_READWRITE);
-  if (remote) {
-    SendMessageW(bar, SB_GETTEXTW, index, reinterpret_cast<LPARAM>(remote));
-    ReadProcessMemory(process, remote, &text[0], bytes, nullptr);
-    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-  }
-  CloseHandle(process);
-  return WideToAnsi(text.c_str());
 }
 
 inline std::string ComboText(HWND combo) {
@@ -174,21 +133,4 @@ class TKolvexmk : public TProgramProcess {
  public:
   explicit TKolvexmk(const std::string& args = "", const std::string& program = "..\\kolvexmk.exe")
       : TProgramProcess(program, args) {}
-
-  // The text of the message box it shows; empty when none came.
-  std::string WaitBox(DWORD ms) const {
-    HWND box = nullptr;
-    WaitFor(
-        [&] {
-          const std::vector<HWND> boxes = TopWindows(Pid(), "#32770");
-          box = boxes.empty() ? nullptr : boxes[0];
-          return box != nullptr;
-        },
-        ms);
-    if (!box)
-      return std::string();
-    const std::string text = AnsiTextOf(GetDlgItem(box, 0xFFFF));
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-    return text;
-  }
 };

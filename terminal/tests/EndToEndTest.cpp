@@ -216,6 +216,25 @@ TEST(VeltermEndToEnd, TypesToThePeerAndShowsItsAnswerInTheDeviceColour) {
     Sleep(static_cast<DWORD>(atoi(hold)));
 }
 
+TEST(VeltermEndToEnd, AVanishedDeviceSaysSoAndShowsTheDisconnectedState) {
+  TPeerPort peer(10, 256);
+  const std::string file = TempFolder() + "lost.vtcfg";
+  std::ofstream(file, std::ios::binary) << Format("[COM]\r\nPort=%d\r\n", peer.Number());
+  TVelterm velterm("\"" + file + "\"");
+  const HWND main = velterm.WaitWindow();
+  ASSERT_NE(nullptr, main);
+  const HWND bar = ChildOfClass(main, "ToolBar");
+  const RECT r = ToolButtonRect(bar, velterm.Pid(), 2);
+  ClickAt(bar, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  ASSERT_TRUE(WaitFor([&] { return peer.ModemLines().DTR; }, 5000));
+  peer.Send(std::string(5000, '.'));
+  peer.Vanish();
+  EXPECT_EQ("Lost the connection to COM" + IntToStr(peer.Number()), velterm.WaitBox(3000));
+  // The panel is centred: its text starts with a tab.
+  EXPECT_EQ("\tDisconnected", PanelText(StatusBarOf(main), 1));
+  EXPECT_EQ("", velterm.WaitBox(500)) << "a second box";
+}
+
 TEST(VeltermEndToEnd, ASecondStartWakesTheFirstAndEndsWithOne) {
   TVelterm first;
   const HWND window = first.WaitWindow();

@@ -4,10 +4,14 @@
 #pragma once
 
 #include "FileUtils.h"
+#include "SysUtils.h"
 #include "System.h"
 
 #include <windows.h>
 
+#include <commctrl.h>
+
+#include <cstdlib>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -61,6 +65,47 @@ inline HWND MainWindowOf(DWORD pid) {
   return found.empty() ? nullptr : found[0];
 }
 
+inline std::wstring TextOf(HWND window) {
+  wchar_t text[512] = {};
+  SendMessageW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+inline std::string AnsiTextOf(HWND window) {
+  return WideToAnsi(TextOf(window));
+}
+
+inline BOOL CALLBACK MatchStatusBar(HWND w, LPARAM p) {
+  if (ClassOf(w).find("StatusBar") == std::string::npos)
+    return TRUE;
+  *reinterpret_cast<HWND*>(p) = w;
+  return FALSE;
+}
+
+inline HWND StatusBarOf(HWND main) {
+  HWND found = nullptr;
+  EnumChildWindows(main, MatchStatusBar, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+// A status panel's text, read through memory of the bar's process.
+inline std::string PanelText(HWND bar, int index) {
+  HANDLE process =
+      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, ProcessOf(bar));
+  if (!process)
+    return "?";
+  std::wstring text(256, L'\0');
+  const SIZE_T bytes = text.size() * sizeof(wchar_t);
+  void* remote = VirtualAllocEx(process, nullptr, bytes, MEM_COMMIT, PAGE_READWRITE);
+  if (remote) {
+    SendMessageW(bar, SB_GETTEXTW, index, reinterpret_cast<LPARAM>(remote));
+    ReadProcessMemory(process, remote, &text[0], bytes, nullptr);
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  }
+  CloseHandle(process);
+  return WideToAnsi(text.c_str());
+}
+
 // A program started with arguments and ended when the object goes: its
 // message boxes are answered, its main window closed, and it is killed when it
 // does not end in time. program is relative to the running executable's folder.
@@ -95,6 +140,26 @@ class TProgramProcess {
     HWND w = nullptr;
     WaitFor([&] { return (w = MainWindow()) != nullptr; }, 20000);
     return w;
+  }
+
+  // The text of the message box it shows, answered with OK; empty when none
+  // came. VEL_HOLD_MS keeps the box on screen for a picture of it.
+  std::string WaitBox(DWORD ms) const {
+    HWND box = nullptr;
+    WaitFor(
+        [&] {
+          const std::vector<HWND> boxes = TopWindows(Pid(), "#32770");
+          box = boxes.empty() ? nullptr : boxes[0];
+          return box != nullptr;
+        },
+        ms);
+    if (!box)
+      return std::string();
+    const std::string text = AnsiTextOf(GetDlgItem(box, 0xFFFF));
+    if (const char* hold = getenv("VEL_HOLD_MS"))
+      Sleep(static_cast<DWORD>(atoi(hold)));
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    return text;
   }
 
  private:
