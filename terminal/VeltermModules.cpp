@@ -12,8 +12,8 @@
 #include "VelSafeSync.h"
 #include "WidgetModules.h"
 #include "frmAbout.h"
-#include "frmMain.h"
 #include "uLanguages.h"
+#include "uTerminalText.h"
 
 namespace {
 

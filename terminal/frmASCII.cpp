@@ -2,7 +2,7 @@
 
 #include "Screen.h"
 #include "SysUtils.h"
-#include "frmMain.h"
+#include "uTerminalText.h"
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include "frmSettings.h"
 #include "uLanguages.h"
 #include "uOneAppOnly.h"
+#include "uTerminalText.h"
 #include "uToolbox.h"
 
 #include <shellapi.h>
@@ -30,8 +31,6 @@ constexpr uint8_t kDeviceColor = 1;
 constexpr uint8_t kUserColor = 2;
 constexpr int kLanguages = 9;
 
-uint8_t g_language = 0;
-
 std::string& InstanceGuid() {
   static std::string guid = TerminalInstanceGuid;
   return guid;
@@ -40,10 +39,6 @@ std::string& InstanceGuid() {
 std::string& SettingsFolder() {
   static std::string folder;
   return folder;
-}
-
-std::string LangText8(int text) {
-  return WideToAnsi(LangText(text));
 }
 
 std::string TerminatorBytes(uint8_t terminator) {
@@ -121,10 +116,6 @@ class TDropFinisher {
 };
 
 }  // namespace
-
-std::wstring LangText(int text) {
-  return LookupLanguageText(g_language, text);
-}
 
 void SetInstanceGuid(const std::string& guid) {
   InstanceGuid() = guid;
@@ -303,7 +294,7 @@ void TMainForm::SetAcceptFiles(bool accept) {
 
 void TMainForm::SetLanguageId(uint8_t language) {
   languageId_ = language;
-  g_language = language;
+  SetTextLanguage(language);
 }
 
 // ---- Settings to port and view -------------------------------------------------------

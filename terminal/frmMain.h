@@ -28,9 +28,6 @@
 #include <cstdint>
 #include <string>
 
-// The text of a number in the main window's current language.
-std::wstring LangText(int text);
-
 // The single-instance guard's GUID; in-process tests use their own so that
 // they neither halt nor block the program's own guard.
 void SetInstanceGuid(const std::string& guid);

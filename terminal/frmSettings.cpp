@@ -4,7 +4,7 @@
 #include "Registry.h"
 #include "SysUtils.h"
 #include "System.h"
-#include "frmMain.h"
+#include "uTerminalText.h"
 #include "uToolbox.h"
 
 #include <shlobj.h>
@@ -174,7 +174,7 @@ void TSettingsForm::FormCreate(TObject*) {
 }
 
 void TSettingsForm::UpdateCaptions() {
-  SetCaption(WideToAnsi(LangText(7)));
+  SetCaption(LangText8(7));
   const std::pair<TUcLabel*, int> labels[] = {
       {lPort, 8},         {lBaud, 9},        {lDatabits, 10}, {lParity, 11},    {lStopbits, 12},
       {lFlowcontrol, 13}, {lTerminator, 14}, {lColor, 15},    {lColorHint, 20}, {lOptions, 16},
