@@ -83,6 +83,28 @@ std::string SelectedText(TComboBox* combo) {
   return combo->ItemIndex() >= 0 ? combo->Items()->Strings(combo->ItemIndex()) : "";
 }
 
+int PortItemNumber(const std::string& item) {
+  return ComPortNumber(item, 0);
+}
+
+int BaudItemNumber(const std::wstring& item) {
+  return StrToIntDef(WideToAnsi(item), 0);
+}
+
+// The index of the item that shows a value. One the list lacks joins it
+// where its number belongs: it is kept unless the user picks another.
+template <typename S>
+int KeptItemIndex(TStringsBase<S>* items, const S& shown, int value, int (*number)(const S&)) {
+  int index = items->IndexOf(shown);
+  if (index >= 0)
+    return index;
+  index = 0;
+  while (index < items->Count() && number(items->Strings(index)) < value)
+    ++index;
+  items->Insert(index, shown);
+  return index;
+}
+
 void SetWideItem(TUcComboBox* combo, int index, const std::wstring& text) {
   const int selected = combo->ItemIndex();
   combo->Items()->SetStrings(index, text);
@@ -195,12 +217,12 @@ void TSettingsForm::UpdateCaptions() {
 }
 
 void TSettingsForm::LoadSettings() {
-  int port = cbPort->Items()->IndexOf("COM" + IntToStr(settings_->Port()));
-  if (port < 0 && cbPort->Items()->Count() > 0)
-    port = 0;
-  cbPort->SetItemIndex(port);
-  const int baud = cbBaud->Items()->IndexOf(AnsiToWide(IntToStr(settings_->Baud())));
-  cbBaud->SetItemIndex(baud < 0 ? 0 : baud);
+  const int port = settings_->Port();
+  cbPort->SetItemIndex(
+      KeptItemIndex(cbPort->Items(), "COM" + IntToStr(port), port, PortItemNumber));
+  const int baud = settings_->Baud();
+  cbBaud->SetItemIndex(
+      KeptItemIndex(cbBaud->Items(), AnsiToWide(IntToStr(baud)), baud, BaudItemNumber));
   cbDatabits->SetItemIndex(settings_->Databits());
   cbParity->SetItemIndex(settings_->Parity());
   cbStopbits->SetItemIndex(settings_->Stopbits());

@@ -133,6 +133,13 @@ TAssociationSystem SystemFor(const std::string& exe, uint32_t removable = 0, boo
   return system;
 }
 
+// The dialog's port list as a scan with this probe finds it.
+void Rescan(TPortProbe probe) {
+  SetPortProbe(probe);
+  TStringList list;
+  EnumComPorts(&list, true);
+}
+
 class SettingsDialogTest : public TTerminalFormTest {
  protected:
   void SetUp() override {
@@ -215,9 +222,15 @@ TEST_F(SettingsDialogTest, ValuesTheListsDoNotHoldSurviveOk) {
                                  static_cast<TCustomComboBox*>(dialog_->cbFlowControl),
                                  static_cast<TCustomComboBox*>(dialog_->cbTerminator)})
     EXPECT_EQ(-1, combo->ItemIndex());
-  // An unknown port shows the first one, an unknown rate the first rate.
-  EXPECT_EQ("COM1", dialog_->cbPort->Text());
-  EXPECT_EQ(L"110", dialog_->cbBaud->Text());
+  // A port or a rate the lists lack shows as an item of its own, where its
+  // number belongs.
+  EXPECT_EQ("COM300", dialog_->cbPort->Text());
+  EXPECT_EQ(kListedPorts + 1, dialog_->cbPort->Items()->Count());
+  EXPECT_EQ(kListedPorts, dialog_->cbPort->ItemIndex());
+  EXPECT_EQ(L"12345", dialog_->cbBaud->Text());
+  EXPECT_EQ(17, dialog_->cbBaud->Items()->Count());
+  EXPECT_EQ(L"9600", dialog_->cbBaud->Items()->Strings(dialog_->cbBaud->ItemIndex() - 1));
+  EXPECT_EQ(L"14400", dialog_->cbBaud->Items()->Strings(dialog_->cbBaud->ItemIndex() + 1));
 
   dialog_->pUserColor->Font()->SetColor(clLime);
   dialog_->btnOkClick(dialog_->btnOk);
@@ -228,8 +241,35 @@ TEST_F(SettingsDialogTest, ValuesTheListsDoNotHoldSurviveOk) {
   EXPECT_EQ(200, settings_.FlowControl());
   EXPECT_EQ(5, settings_.Terminator());
   EXPECT_EQ(clLime, settings_.ColorUser());
-  EXPECT_EQ(1, settings_.Port());
-  EXPECT_EQ(110, settings_.Baud());
+  EXPECT_EQ(300, settings_.Port());
+  EXPECT_EQ(12345, settings_.Baud());
+}
+
+TEST_F(SettingsDialogTest, AKeptValueGoesOnlyWhenAnotherIsPicked) {
+  // The rate of a fast device and a port that is not there now; and the
+  // same kept items with an empty port list.
+  for (const bool ports : {true, false}) {
+    settings_.SetPort(ports ? 7 : 1);
+    settings_.SetBaud(250000);
+    const TPortProbe probe = ports ? +[](int port) { return port <= kListedPorts && port != 7; }
+                                   : +[](int) { return false; };
+    Rescan(probe);
+    MakeDialog();
+    const std::string port = ports ? "COM7" : "COM1";
+    EXPECT_EQ(port, dialog_->cbPort->Text());
+    EXPECT_EQ(ports ? kListedPorts : 1, dialog_->cbPort->Items()->Count());
+    EXPECT_EQ(L"250000", dialog_->cbBaud->Text());
+    const int kept = dialog_->cbBaud->ItemIndex();
+    EXPECT_EQ(L"128000", dialog_->cbBaud->Items()->Strings(kept - 1));
+    EXPECT_EQ(L"256000", dialog_->cbBaud->Items()->Strings(kept + 1));
+    dialog_->StoreSettings();
+    EXPECT_EQ(ports ? 7 : 1, settings_.Port());
+    EXPECT_EQ(250000, settings_.Baud());
+    Select(dialog_->cbBaud, L"9600");
+    dialog_->StoreSettings();
+    EXPECT_EQ(9600, settings_.Baud());
+  }
+  Rescan([](int port) { return port <= kListedPorts; });
 }
 
 TEST_F(SettingsDialogTest, EveryKindOfColourDraws) {
@@ -573,11 +613,14 @@ TEST_F(SettingsDialogTest, AnOpenedSettingsFileStartsTheProgramWithIt) {
 }
 
 // Not a check: keeps the dialog on the display for VEL_HOLD_MS, for a
-// picture (VEL_LANGUAGE picks the language).
+// picture (VEL_LANGUAGE picks the language), with a port and a rate that
+// the lists lack.
 TEST_F(SettingsDialogTest, DISABLED_ShowDialogForScreenshot) {
   MakeMainForm(1);
   if (const char* language = std::getenv("VEL_LANGUAGE"))
     SwitchLanguage(std::atoi(language));
+  settings_.SetPort(77);
+  settings_.SetBaud(250000);
   MakeDialog();
   dialog_->Show();
   const char* hold = std::getenv("VEL_HOLD_MS");
