@@ -4,6 +4,8 @@
 #include "SysUtils.h"
 #include "uTerminalText.h"
 
+#include <cstdlib>
+
 namespace {
 
 constexpr int kColumns = 8;
@@ -61,6 +63,7 @@ void TASCIIForm::Publish(TPublisher<TASCIIForm>& p) {
   p.Method<&TASCIIForm::FormCreate>("FormCreate");
   p.Method<&TASCIIForm::FormShow>("FormShow");
   p.Method<&TASCIIForm::FormPaint>("FormPaint");
+  p.Method<&TASCIIForm::FormMouseDown>("FormMouseDown");
   p.Method<&TASCIIForm::FormMouseUp>("FormMouseUp");
   p.Method<&TASCIIForm::FormKeyDown>("FormKeyDown");
   p.Method<&TASCIIForm::tbASCIILoClick>("tbASCIILoClick");
@@ -98,12 +101,13 @@ void TASCIIForm::UpdateCaption() {
 void TASCIIForm::FormShow(TObject*) {
   // The language may have changed since the last showing.
   UpdateCaption();
-  PlaceAtCursor();
+  GetCursorPos(&shownAtCursor_);
+  PlaceAt(shownAtCursor_);
+  shownAt_ = GetTickCount();
+  pressedCell_ = -1;
 }
 
-void TASCIIForm::PlaceAtCursor() {
-  POINT cursor{};
-  GetCursorPos(&cursor);
+void TASCIIForm::PlaceAt(const POINT& cursor) {
   int top = cursor.y - Height() / 2;
   int left = cursor.x - Width() / 2;
   if (top + Height() > Screen()->WorkAreaHeight())
@@ -123,9 +127,11 @@ std::string TASCIIForm::CodeText(int code) const {
   return showHex_ ? IntToHex(code, 2) : IntToStr(code);
 }
 
-uint8_t TASCIIForm::CodeAt(int x, int y) const {
-  return static_cast<uint8_t>(codeOffset_ + (x / cellWidth_) * kRows +
-                              (y - ToolBar1->Height()) / cellHeight_);
+int TASCIIForm::CellAt(int x, int y) const {
+  const int top = ToolBar1->Height();
+  if (x < 0 || y < top || x >= kColumns * cellWidth_ || y >= top + kRows * cellHeight_)
+    return -1;
+  return (x / cellWidth_) * kRows + (y - top) / cellHeight_;
 }
 
 void TASCIIForm::FormPaint(TObject*) {
@@ -167,10 +173,32 @@ void TASCIIForm::PaintGrid() {
   canvas->Rectangle(0, top, ClientWidth(), ClientHeight());
 }
 
-void TASCIIForm::FormMouseUp(TObject*, TMouseButton button, TShiftState, int x, int y) {
-  if (button != mbLeft || y < ToolBar1->Height())
+void TASCIIForm::FormMouseDown(TObject*, TMouseButton button, TShiftState, int x, int y) {
+  if (button != mbLeft)
     return;
-  selectedCode_ = CodeAt(x, y);
+  pressedCell_ = PressFromBeforeShowing(ClientToScreen(TPoint(x, y))) ? -1 : CellAt(x, y);
+}
+
+bool TASCIIForm::PressFromBeforeShowing(const TPoint& at) const {
+  // Messages carry the time of the input that made them.
+  const DWORD sinceShown = static_cast<DWORD>(GetMessageTime()) - shownAt_;
+  if (static_cast<LONG>(sinceShown) < 0)
+    return true;
+  // The table opens under the cursor, so the second click of a double click
+  // on the tool button would land on it.
+  return sinceShown < GetDoubleClickTime() &&
+         std::abs(at.x - shownAtCursor_.x) <= GetSystemMetrics(SM_CXDOUBLECLK) / 2 &&
+         std::abs(at.y - shownAtCursor_.y) <= GetSystemMetrics(SM_CYDOUBLECLK) / 2;
+}
+
+void TASCIIForm::FormMouseUp(TObject*, TMouseButton button, TShiftState, int x, int y) {
+  if (button != mbLeft)
+    return;
+  const int pressed = pressedCell_;
+  pressedCell_ = -1;
+  if (pressed < 0 || CellAt(x, y) != pressed)
+    return;
+  selectedCode_ = static_cast<uint8_t>(codeOffset_ + pressed);
   SetModalResult(mrOk);
 }
 

@@ -1,5 +1,6 @@
 // The byte table: a small modal tool window with the codes of one half of
-// the byte range, 128 at a time, that returns the code the user clicks. The
+// the byte range, 128 at a time, that returns the code the user clicks: a
+// press and a release on the same cell, the press made while it shows. The
 // terminal sends it, so that control codes and codes above 127, which cannot
 // be typed, can be sent too.
 #pragma once
@@ -38,6 +39,7 @@ class TASCIIForm : public TForm {
   void FormCreate(TObject* sender);
   void FormShow(TObject* sender);
   void FormPaint(TObject* sender);
+  void FormMouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
   void FormMouseUp(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
   void FormKeyDown(TObject* sender, WORD& key, TShiftState shift);
   void tbASCIILoClick(TObject* sender);
@@ -46,8 +48,8 @@ class TASCIIForm : public TForm {
   void tbHexClick(TObject* sender);
 
   void UpdateCaption();
-  // The code shown in the cell at a client point below the tool bar.
-  uint8_t CodeAt(int x, int y) const;
+  // The cell (0..127) at a client point; -1 outside the grid.
+  int CellAt(int x, int y) const;
   // Cell i (0..127) of the grid: codes run down the columns.
   TRect CellRect(int index) const;
   // The number of a code as the table shows it.
@@ -56,7 +58,10 @@ class TASCIIForm : public TForm {
  private:
   void ShowHalf(int offset);
   void ShowBase(bool hex);
-  void PlaceAtCursor();
+  void PlaceAt(const POINT& cursor);
+  // A press that began before the table showed, or the second click of a
+  // double click whose first one opened it.
+  bool PressFromBeforeShowing(const TPoint& at) const;
   void PaintCell(int index);
   void PaintGrid();
 
@@ -66,6 +71,9 @@ class TASCIIForm : public TForm {
   int cellWidth_ = 0;
   int cellHeight_ = 0;
   uint8_t selectedCode_ = 0;
+  int pressedCell_ = -1;
+  DWORD shownAt_ = 0;
+  POINT shownAtCursor_{};
 };
 
 // Shows the table modally; true with the clicked code in code, else false

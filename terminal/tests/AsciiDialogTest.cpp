@@ -19,10 +19,17 @@ const auto* const environment = testing::AddGlobalTestEnvironment(new TTerminalT
 
 constexpr int kGerman = 2;
 
+void PostPress(TASCIIForm* table, const TPoint& at) {
+  PostMessageA(table->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+}
+
+void PostRelease(TASCIIForm* table, const TPoint& at) {
+  PostMessageA(table->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+}
+
 void PostClick(TASCIIForm* table, int x, int y) {
-  const LPARAM at = MAKELPARAM(x, y);
-  PostMessageA(table->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
-  PostMessageA(table->Handle(), WM_LBUTTONUP, 0, at);
+  PostPress(table, TPoint(x, y));
+  PostRelease(table, TPoint(x, y));
 }
 
 // The middle of the cell that shows code in the shown half.
@@ -77,18 +84,19 @@ TEST(AsciiTableTest, CellsRunDownTheColumnsInEitherHalf) {
   ASSERT_GT(h, 0);
   EXPECT_EQ(8 * w, table->ClientWidth());
   EXPECT_EQ(top + 16 * h, table->ClientHeight());
-  EXPECT_EQ(0, table->CodeAt(1, top + 1));
-  EXPECT_EQ(16, table->CodeAt(w + 1, top + 1));
-  EXPECT_EQ(15, table->CodeAt(w - 1, top + 16 * h - 1));
-  EXPECT_EQ(127, table->CodeAt(8 * w - 1, top + 16 * h - 1));
+  EXPECT_EQ(0, table->CellAt(1, top + 1));
+  EXPECT_EQ(16, table->CellAt(w + 1, top + 1));
+  EXPECT_EQ(15, table->CellAt(w - 1, top + 16 * h - 1));
+  EXPECT_EQ(127, table->CellAt(8 * w - 1, top + 16 * h - 1));
+  for (const TPoint outside :
+       {TPoint(8 * w, top + 1), TPoint(-1, top + 1), TPoint(1, top - 1), TPoint(1, top + 16 * h)})
+    EXPECT_EQ(-1, table->CellAt(outside.x, outside.y)) << outside.x << "," << outside.y;
   EXPECT_EQ(TRect(w + 2, top + 3 * h, 2 * w + 2, top + 4 * h), table->CellRect(19));
   EXPECT_EQ("10", table->CodeText(10));
   EXPECT_EQ("255", table->CodeText(255));
 
   table->tbASCIIHiClick(table->tbASCIIHi);
   table->tbHexClick(table->tbHex);
-  EXPECT_EQ(144, table->CodeAt(w + 1, top + 1));
-  EXPECT_EQ(255, table->CodeAt(8 * w - 1, top + 16 * h - 1));
   EXPECT_EQ("0A", table->CodeText(10));
   EXPECT_EQ("FF", table->CodeText(255));
   EXPECT_TRUE(table->tbASCIIHi->Down());
@@ -127,6 +135,76 @@ TEST_F(AsciiDialogTest, ChosenCodesReachThePeer) {
   EXPECT_EQ("\r\n", peer.Receive(2, 2000));
   EXPECT_EQ("", peer.Receive(1, 200));
   EXPECT_EQ(13, ASCIIForm()->SelectedCode());
+}
+
+TEST_F(AsciiDialogTest, OnlyAPressAndAReleaseOnOneCellSendItsCode) {
+  TPeerPort peer(10, kListedPorts);
+  MakeMainForm(peer.Number());
+  Connect();
+  // The table opens away from the cells clicked.
+  SetCursorPos(0, 0);
+  RunCommand([](TASCIIForm* table) {
+    table->tbASCIILo->Click();
+    const TPoint nul = CellCentre(table, 0);
+    // Released to the right of the table, then on the next column's cell.
+    PostPress(table, nul);
+    PostRelease(table, TPoint(table->ClientWidth() + 10, nul.y));
+    PostPress(table, nul);
+    PostRelease(table, CellCentre(table, 16));
+    const TPoint a = CellCentre(table, 'A');
+    PostPress(table, a);
+    PostRelease(table, a);
+  });
+  EXPECT_EQ("A", peer.Receive(2, 2000));
+}
+
+TEST_F(AsciiDialogTest, APressFromBeforeTheTableShowedSendsNothing) {
+  TPeerPort peer(10, kListedPorts);
+  MakeMainForm(peer.Number());
+  Connect();
+  // The table opens away from the cells clicked.
+  SetCursorPos(0, 0);
+  RunCommand([](TASCIIForm* table) { PostKey(table->Handle(), VK_ESCAPE); });
+  // Queued while the table was hidden, as the second press of a quick
+  // double click on the tool button is.
+  const TPoint a = CellCentre(ASCIIForm(), 'A');
+  PostPress(ASCIIForm(), a);
+  Sleep(20);
+  bool stayed = false;
+  RunCommand([&](TASCIIForm* table) {
+    PostRelease(table, a);
+    classlib::PumpFor(100);
+    stayed = table->ModalResult() == mrNone;
+    PostKey(table->Handle(), VK_ESCAPE);
+  });
+  EXPECT_TRUE(stayed);
+  EXPECT_EQ("", peer.Receive(1, 300));
+}
+
+TEST_F(AsciiDialogTest, TheSecondClickOfTheOpeningDoubleClickSendsNothing) {
+  TPeerPort peer(10, kListedPorts);
+  MakeMainForm(peer.Number());
+  Connect();
+  const TRect area = Screen()->WorkAreaRect();
+  const TPoint cursor(area.Width() / 2, area.Height() / 2);
+  SetCursorPos(cursor.x, cursor.y);
+  bool stayed = false;
+  int expected = -1;
+  RunCommand([&](TASCIIForm* table) {
+    // The table opened under the cursor: a click there at once ends the
+    // double click that opened it.
+    const TPoint at = table->ScreenToClient(cursor);
+    PostClick(table, at.x, at.y);
+    classlib::PumpFor(100);
+    stayed = table->ModalResult() == mrNone;
+    // Once the double-click time is over, the same spot is a choice.
+    classlib::PumpFor(GetDoubleClickTime());
+    expected = table->CodeOffset() + table->CellAt(at.x, at.y);
+    PostClick(table, at.x, at.y);
+  });
+  EXPECT_TRUE(stayed);
+  ASSERT_GE(expected, 0);
+  EXPECT_EQ(std::string(1, static_cast<char>(expected)), peer.Receive(2, 2000));
 }
 
 TEST_F(AsciiDialogTest, TheSecondShowingKeepsHalfAndBase) {
