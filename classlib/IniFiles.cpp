@@ -189,12 +189,14 @@ void TIniFile::Save(const std::string& content) const {
   // The system refuses such a file; so must a privileged process.
   const DWORD attributes = GetFileAttributesA(fileName_.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-    Fail("the file is read-only");
+    Fail("the file is read-only", ERROR_ACCESS_DENIED);
   // The new text goes to a file beside the old one, which it replaces in one
   // step: a write that fails halfway leaves the old settings whole.
   char temp[MAX_PATH];
-  if (!GetTempFileNameA(ExtractFilePath(fileName_).c_str(), "ini", 0, temp))
-    Fail(SysErrorMessage(GetLastError()));
+  if (!GetTempFileNameA(ExtractFilePath(fileName_).c_str(), "ini", 0, temp)) {
+    const DWORD error = GetLastError();
+    Fail(SysErrorMessage(error), error);
+  }
   try {
     TFileStream stream(temp, fmCreate | fmShareDenyWrite);
     WriteContent(stream, content);
@@ -207,7 +209,7 @@ void TIniFile::Save(const std::string& content) const {
   if (!MoveFileExA(temp, fileName_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     const DWORD error = GetLastError();
     DeleteFileA(temp);
-    Fail(SysErrorMessage(error));
+    Fail(SysErrorMessage(error), error);
   }
 }
 
@@ -215,8 +217,8 @@ void TIniFile::WriteContent(TStream& stream, const std::string& content) const {
   stream.WriteBuffer(content.data(), static_cast<int32_t>(content.size()));
 }
 
-void TIniFile::Fail(const std::string& reason) const {
-  throw EIniFileException::CreateFmt("Unable to write to %s: %s", fileName_, reason);
+void TIniFile::Fail(const std::string& reason, uint32_t errorCode) const {
+  throw EIniFileException(Format("Unable to write to %s: %s", fileName_, reason), errorCode);
 }
 
 std::string TIniFile::ReadString(const std::string& section, const std::string& key,

@@ -29,7 +29,8 @@ class TIniFile : public TObject {
 
   // Creates the file, section or key when missing. Raises EIniFileException
   // naming the file for an empty section or key name, a value with a line
-  // break, or a file that cannot be written (which is then left as it was).
+  // break, or a file that cannot be written (which is then left as it was;
+  // the exception carries the system's error code where there is one).
   void WriteString(const std::string& section, const std::string& key, const std::string& value);
   void WriteInteger(const std::string& section, const std::string& key, int value);
   void WriteBool(const std::string& section, const std::string& key, bool value);
@@ -46,7 +47,7 @@ class TIniFile : public TObject {
  private:
   std::string Load() const;
   void Save(const std::string& content) const;
-  [[noreturn]] void Fail(const std::string& reason) const;
+  [[noreturn]] void Fail(const std::string& reason, uint32_t errorCode = 0) const;
 
   std::string fileName_;
 };

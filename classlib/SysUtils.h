@@ -151,7 +151,6 @@ VEL_EXCEPTION_CLASS(EAssertionFailed, Exception);
 VEL_EXCEPTION_CLASS(EOutOfResources, Exception);
 VEL_EXCEPTION_CLASS(EInvalidOperation, Exception);
 VEL_EXCEPTION_CLASS(EThread, Exception);
-VEL_EXCEPTION_CLASS(EIniFileException, Exception);
 VEL_EXCEPTION_CLASS(ERegistryException, Exception);
 
 class EOSError : public Exception {
@@ -160,6 +159,19 @@ class EOSError : public Exception {
       : Exception(std::move(message)), errorCode_(errorCode) {}
   uint32_t ErrorCode() const { return errorCode_; }
   const char* ClassName() const override { return "EOSError"; }
+
+ private:
+  uint32_t errorCode_;
+};
+
+// A file that cannot be written, or a name or value it cannot hold.
+// ErrorCode is the system's code for why, 0 where the system gave none.
+class EIniFileException : public Exception {
+ public:
+  explicit EIniFileException(std::string message, uint32_t errorCode = 0)
+      : Exception(std::move(message)), errorCode_(errorCode) {}
+  uint32_t ErrorCode() const { return errorCode_; }
+  const char* ClassName() const override { return "EIniFileException"; }
 
  private:
   uint32_t errorCode_;

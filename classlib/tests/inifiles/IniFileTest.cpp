@@ -183,17 +183,28 @@ TEST_F(IniFile, UnwritablePlaceRaisesNamingTheFile) {
     FAIL() << "no exception";
   } catch (const EIniFileException& e) {
     EXPECT_NE(e.Message().find("missing\\x.ini"), std::string::npos) << e.Message();
+    EXPECT_NE(0u, e.ErrorCode()) << e.Message();
   }
   // A folder where the file should be.
   TIniFile onFolder(folder_);
-  EXPECT_THROW(onFolder.WriteString("S", "K", "v"), EIniFileException);
+  try {
+    onFolder.WriteString("S", "K", "v");
+    FAIL() << "no exception";
+  } catch (const EIniFileException& e) {
+    EXPECT_NE(0u, e.ErrorCode()) << e.Message();
+  }
 }
 
 TEST_F(IniFile, ReadOnlyFileIsLeftAsItWas) {
   WriteAll(name_, "[S]\nK=v\n");
   SetFileAttributesA(name_.c_str(), FILE_ATTRIBUTE_READONLY);
   TIniFile ini(name_);
-  EXPECT_THROW(ini.WriteString("S", "K", "changed"), EIniFileException);
+  try {
+    ini.WriteString("S", "K", "changed");
+    ADD_FAILURE() << "no exception";
+  } catch (const EIniFileException& e) {
+    EXPECT_EQ(static_cast<uint32_t>(ERROR_ACCESS_DENIED), e.ErrorCode());
+  }
   SetFileAttributesA(name_.c_str(), FILE_ATTRIBUTE_NORMAL);
   EXPECT_EQ(ReadAll(name_), "[S]\nK=v\n");
 }
