@@ -49,7 +49,7 @@ struct TLocaleMap {
   int Count;
 };
 
-extern const TLanguageSet TerminalLanguageSet;  // 9 languages of 72 texts
+extern const TLanguageSet TerminalLanguageSet;  // 9 languages of 76 texts
 extern const TLanguageSet SetupLanguageSet;     // 8 languages of 128 texts
 extern const TLocaleMap TerminalLocaleMap;
 

@@ -79,6 +79,11 @@ constexpr TLanguageEntry kEnglishUk[] = {
     {70, L"The communication settings have changed!"},
     {71, L"eMail"},
     {72, L"Lost the connection to COM"},
+    {73, L"This file already exists. Do you want to replace it?"},
+    {74, L"The file could not be saved."},
+    {75,
+     L"The settings file was not loaded. Disconnect and close any open dialog, then open it "
+     L"again."},
 };
 
 constexpr TLanguageEntry kEnglishUs[] = {
@@ -155,6 +160,11 @@ constexpr TLanguageEntry kEnglishUs[] = {
     {70, L"The communication settings have changed!"},
     {71, L"eMail"},
     {72, L"Lost the connection to COM"},
+    {73, L"This file already exists. Do you want to replace it?"},
+    {74, L"The file could not be saved."},
+    {75,
+     L"The settings file was not loaded. Disconnect and close any open dialog, then open it "
+     L"again."},
 };
 
 constexpr TLanguageEntry kGerman[] = {
@@ -231,6 +241,11 @@ constexpr TLanguageEntry kGerman[] = {
     {70, L"Die Verbindungseinstellungen wurden geändert!"},
     {71, L"E-Mail"},
     {72, L"Verbindung unterbrochen: COM"},
+    {73, L"Diese Datei ist bereits vorhanden. Möchten Sie sie ersetzen?"},
+    {74, L"Die Datei konnte nicht gespeichert werden."},
+    {75,
+     L"Die Einstellungsdatei wurde nicht geladen. Trennen Sie die Verbindung, schließen Sie offene "
+     L"Dialoge und öffnen Sie die Datei dann erneut."},
 };
 
 constexpr TLanguageEntry kFrench[] = {
@@ -307,6 +322,11 @@ constexpr TLanguageEntry kFrench[] = {
     {70, L"Les paramètres de communication ont changé !"},
     {71, L"E-mail"},
     {72, L"Connexion perdue avec COM"},
+    {73, L"Ce fichier existe déjà. Voulez-vous le remplacer ?"},
+    {74, L"Le fichier n'a pas pu être enregistré."},
+    {75,
+     L"Le fichier de paramètres n'a pas été chargé. Déconnectez-vous et fermez toute boîte de "
+     L"dialogue ouverte, puis ouvrez-le à nouveau."},
 };
 
 constexpr TLanguageEntry kSpanish[] = {
@@ -383,6 +403,11 @@ constexpr TLanguageEntry kSpanish[] = {
     {70, L"¡La configuración de comunicación ha cambiado!"},
     {71, L"Correo electrónico"},
     {72, L"Se perdió la conexión con COM"},
+    {73, L"Este archivo ya existe. ¿Desea reemplazarlo?"},
+    {74, L"No se pudo guardar el archivo."},
+    {75,
+     L"El archivo de configuración no se ha cargado. Desconecte y cierre los cuadros de diálogo "
+     L"abiertos; después, vuelva a abrirlo."},
 };
 
 constexpr TLanguageEntry kDutch[] = {
@@ -459,6 +484,11 @@ constexpr TLanguageEntry kDutch[] = {
     {70, L"De communicatie-instellingen zijn gewijzigd!"},
     {71, L"E-mail"},
     {72, L"Verbinding verbroken met COM"},
+    {73, L"Dit bestand bestaat al. Wilt u het vervangen?"},
+    {74, L"Het bestand kon niet worden opgeslagen."},
+    {75,
+     L"Het instellingenbestand is niet geladen. Verbreek de verbinding en sluit geopende "
+     L"dialoogvensters; open het daarna opnieuw."},
 };
 
 constexpr TLanguageEntry kSwedish[] = {
@@ -535,6 +565,11 @@ constexpr TLanguageEntry kSwedish[] = {
     {70, L"Kommunikationsinställningarna har ändrats!"},
     {71, L"E-post"},
     {72, L"Förlorade anslutningen till COM"},
+    {73, L"Filen finns redan. Vill du ersätta den?"},
+    {74, L"Filen kunde inte sparas."},
+    {75,
+     L"Inställningsfilen lästes inte in. Koppla från och stäng öppna dialogrutor, och öppna den "
+     L"sedan igen."},
 };
 
 constexpr TLanguageEntry kIndonesian[] = {
@@ -611,6 +646,11 @@ constexpr TLanguageEntry kIndonesian[] = {
     {70, L"Pengaturan komunikasi telah berubah!"},
     {71, L"Surel"},
     {72, L"Koneksi terputus: COM"},
+    {73, L"Berkas ini sudah ada. Apakah Anda ingin menggantinya?"},
+    {74, L"Berkas tidak dapat disimpan."},
+    {75,
+     L"Berkas pengaturan tidak dimuat. Putuskan sambungan dan tutup dialog yang terbuka, lalu buka "
+     L"lagi."},
 };
 
 constexpr TLanguageInfo kLanguages[] = {
@@ -637,6 +677,6 @@ constexpr TLocaleMapEntry kLocaleMap[] = {
 }  // namespace
 
 const TLanguageSet TerminalLanguageSet = {kLanguages, sizeof(kLanguages) / sizeof(kLanguages[0]),
-                                          kTexts, 73};
+                                          kTexts, 76};
 
 const TLocaleMap TerminalLocaleMap = {kLocaleMap, sizeof(kLocaleMap) / sizeof(kLocaleMap[0])};

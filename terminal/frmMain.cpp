@@ -5,6 +5,7 @@
 #include "FileUtils.h"
 #include "SysUtils.h"
 #include "UcGraphics.h"
+#include "UcSysUtils.h"
 #include "System.h"
 #include "frmASCII.h"
 #include "frmAbout.h"
@@ -17,7 +18,6 @@
 #include <shellapi.h>
 
 #include <algorithm>
-#include <fstream>
 #include <vector>
 
 namespace {
@@ -65,6 +65,49 @@ E EnumOrDefault(uint8_t value, E last, E fallback) {
 
 const char* TableText(uint8_t index, std::initializer_list<const char*> texts) {
   return index < texts.size() ? texts.begin()[index] : "?";
+}
+
+// Texts of the save commands.
+constexpr int kSaveSettingsText = 60;
+constexpr int kSaveHistoryText = 61;
+
+// A message about a file: its name on a line of its own, then the text.
+std::wstring FileMessage(const std::string& name, const std::wstring& text) {
+  return AnsiToWide(name) + L"\r\n" + text;
+}
+
+// Closes a file handle however the scope is left.
+class TFileHandle {
+ public:
+  explicit TFileHandle(HANDLE handle) : handle_(handle) {}
+  ~TFileHandle() {
+    if (Valid())
+      CloseHandle(handle_);
+  }
+  TFileHandle(const TFileHandle&) = delete;
+  TFileHandle& operator=(const TFileHandle&) = delete;
+  bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+  HANDLE Get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+// Creates or replaces the file with bytes; 0, or the system's error code.
+DWORD WriteWholeFile(const std::string& name, const std::string& bytes) {
+  // The system refuses a read-only file; so must a privileged process.
+  const DWORD attributes = GetFileAttributesA(name.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+    return ERROR_ACCESS_DENIED;
+  TFileHandle file(CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.Valid())
+    return GetLastError();
+  DWORD written = 0;
+  if (!bytes.empty() &&
+      !WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
+    return GetLastError();
+  return written == bytes.size() ? 0 : ERROR_HANDLE_DISK_FULL;
 }
 
 bool HasExtension(const std::string& name, const std::string& ext) {
@@ -604,16 +647,42 @@ std::string TMainForm::SavedName(const std::string& ext) const {
   return name;
 }
 
-void TMainForm::FileSaveActionExecute(TObject*) {
-  // The dialog completes a name typed without extension, so that its
-  // overwrite prompt sees the file that will really be written.
-  SaveDlg->SetDefaultExt(kSettingsExt + 1);
-  SaveDlg->SetFilter(LangText8(7) + " (*" + kSettingsExt + ")|*" + kSettingsExt);
+std::string TMainForm::ChooseSaveName(const std::string& filter, const char* ext, int title) {
+  SaveDlg->SetDefaultExt(ext + 1);
+  SaveDlg->SetFilter(filter);
   SaveDlg->SetFilterIndex(1);
   SaveDlg->SetFileName("");
-  if (!SaveDlg->Execute())
+  // The question is asked here and not by the dialog, which would ask about
+  // the name as typed, before its extension is made sure of.
+  while (SaveDlg->Execute()) {
+    const std::string name = SavedName(ext);
+    if (!FileExists(name) || AskReplace(name, title))
+      return name;
+    SaveDlg->SetFileName(name);
+  }
+  return "";
+}
+
+bool TMainForm::AskReplace(const std::string& name, int title) {
+  return ShowMessageBoxW(Handle(), FileMessage(name, LangText(73)), LangText(title),
+                         MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+}
+
+void TMainForm::ShowSaveFailure(const std::string& name, const std::wstring& reason) {
+  ShowMessageBoxW(Handle(), FileMessage(name, LangText(74) + L"\r\n\r\n" + reason), LangText(50),
+                  MB_ICONERROR);
+}
+
+void TMainForm::FileSaveActionExecute(TObject*) {
+  const std::string name = ChooseSaveName(
+      LangText8(7) + " (*" + kSettingsExt + ")|*" + kSettingsExt, kSettingsExt, kSaveSettingsText);
+  if (name.empty())
     return;
-  settings_->SaveToFile(SavedName(kSettingsExt));
+  std::wstring reason;
+  if (!settings_->SaveToFile(name, &reason)) {
+    ShowSaveFailure(name, reason);
+    return;
+  }
   UpdateTitle();
 }
 
@@ -652,19 +721,16 @@ void TMainForm::HistoryActionUpdate(TObject* sender) {
 }
 
 void TMainForm::HistorySaveActionExecute(TObject*) {
-  SaveDlg->SetDefaultExt(kTextExt + 1);
-  SaveDlg->SetFilter(LangText8(55) + " (*.txt)|*.txt");
-  SaveDlg->SetFilterIndex(1);
-  SaveDlg->SetFileName("");
-  if (!SaveDlg->Execute())
+  const std::string name =
+      ChooseSaveName(LangText8(55) + " (*.txt)|*.txt", kTextExt, kSaveHistoryText);
+  if (name.empty())
     return;
-  const std::string name = SavedName(kTextExt);
   std::string text;
   if (termHistory->LineCount() > 0)
     text = termHistory->GetTextRange(
         TPoint(0, 0), TPoint(termHistory->MaxLineLength() - 1, termHistory->LineCount() - 1));
-  std::ofstream file(name, std::ios::binary | std::ios::trunc);
-  file.write(text.data(), static_cast<std::streamsize>(text.size()));
+  if (const DWORD error = WriteWholeFile(name, text))
+    ShowSaveFailure(name, Trim(WideSysErrorMessage(error)));
 }
 
 void TMainForm::HistoryPasteActionExecute(TObject*) {

@@ -161,8 +161,14 @@ class TMainForm : public TForm {
   void WaitLine(DWORD start);
   bool PasteGoesOn() const;
   void SendPastedLine(const std::string& line);
-  // The file name the save dialog returned, with ext ("txt") made sure.
+  // The file name the save dialog returned, with ext (".txt") made sure.
   std::string SavedName(const std::string& ext) const;
+  // The name to save to, asked for with the save dialog; an existing file
+  // only when the user agreed to replace it; empty when the user cancelled.
+  // title: the text number of the command.
+  std::string ChooseSaveName(const std::string& filter, const char* ext, int title);
+  bool AskReplace(const std::string& name, int title);
+  void ShowSaveFailure(const std::string& name, const std::wstring& reason);
 
   TOwned<TSettings> settings_;
   TOwned<TFont> textViewFont_;

@@ -2,6 +2,8 @@
 
 #include "FileUtils.h"
 #include "IniFiles.h"
+#include "SysUtils.h"
+#include "UcSysUtils.h"
 #include "uLanguages.h"
 #include "uToolbox.h"
 
@@ -17,6 +19,16 @@ constexpr char kDefaultName[] = "config.vtcfg";
 // Byte settings keep the low 8 bits of what the file holds.
 uint8_t ReadByte(const TIniFile& ini, const char* section, const char* key, uint8_t current) {
   return static_cast<uint8_t>(ini.ReadInteger(section, key, current));
+}
+
+std::wstring SystemReason(DWORD code) {
+  return Trim(WideSysErrorMessage(code));
+}
+
+bool Refused(std::wstring* reason, const std::wstring& why) {
+  if (reason)
+    *reason = why;
+  return false;
 }
 
 }  // namespace
@@ -113,14 +125,18 @@ void TSettings::LoadFromFile(const std::string& path) {
   }
 }
 
-void TSettings::SaveToFile(const std::string& path) {
+bool TSettings::SaveToFile(const std::string& path, std::wstring* reason) {
   if (path.empty())
-    return;
+    return Refused(reason, SystemReason(ERROR_INVALID_NAME));
   try {
     Write(path);
     Took(path);
-  } catch (...) {
-    // An unwritable file is left as it was; no message.
+    return true;
+  } catch (const EIniFileException& e) {
+    // The writer left the file as it was.
+    return Refused(reason, e.ErrorCode() ? SystemReason(e.ErrorCode()) : AnsiToWide(e.Message()));
+  } catch (const std::exception& e) {
+    return Refused(reason, AnsiToWide(e.what()));
   }
 }
 

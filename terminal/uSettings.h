@@ -56,9 +56,10 @@ class TSettings : public TObject {
   // A key that is missing or not an integer keeps its field. Nothing
   // happens for an empty path or a missing file; failures are not reported.
   void LoadFromFile(const std::string& path);
-  // Writes every key, keeping the file's other lines. A file that cannot be
-  // written stays as it was, and FileName and DefaultFile stay too.
-  void SaveToFile(const std::string& path);
+  // Writes every key, keeping the file's other lines. False when the file
+  // cannot be written: it stays as it was, FileName and DefaultFile stay
+  // too, and reason, when given, gets the system's words for why.
+  bool SaveToFile(const std::string& path, std::wstring* reason = nullptr);
   void LoadDefaultFile();
   // Saves into the default file, when there is one.
   void AutoSave();

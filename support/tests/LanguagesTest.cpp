@@ -74,7 +74,7 @@ struct TSetShape {
 
 TEST_F(LanguagesTest, EveryLanguageHoldsEveryTextNumberedInOrder) {
   for (const TSetShape& shape :
-       {TSetShape{&TerminalLanguageSet, 9, 73, 8}, TSetShape{&SetupLanguageSet, 8, 128, 7}}) {
+       {TSetShape{&TerminalLanguageSet, 9, 76, 8}, TSetShape{&SetupLanguageSet, 8, 128, 7}}) {
     const TLanguageSet& set = *shape.Set;
     ASSERT_EQ(shape.Languages, set.LanguageCount);
     ASSERT_EQ(shape.Texts, set.TextCount);
@@ -179,7 +179,7 @@ TEST_F(LanguagesTest, LookupFallsBackToLanguageZero) {
   EXPECT_EQ(L"About", LookupLanguageText(9, 3));
   EXPECT_EQ(L"About", LookupLanguageText(-1, 3));
   for (int lang = -1; lang <= 9; ++lang) {
-    EXPECT_EQ(L"", LookupLanguageText(lang, 73)) << lang;
+    EXPECT_EQ(L"", LookupLanguageText(lang, 76)) << lang;
     EXPECT_EQ(L"", LookupLanguageText(lang, -1)) << lang;
   }
   EXPECT_EQ(L"Japanese", GetLanguageName(8));

@@ -10,6 +10,7 @@
 #include "PeerClient.h"
 #include "SysUtils.h"
 #include "System.h"
+#include "UcSysUtils.h"
 #include "VeltermModules.h"
 #include "uLanguages.h"
 #include "uToolbox.h"
@@ -45,15 +46,18 @@ std::string Settings(int port, const std::string& extra = "") {
   return Format("[COM]\r\nPort=%d\r\n", port) + extra;
 }
 
-// A message box seam that records instead of showing.
+// A message box seam that records instead of showing, and gives answer.
 struct TBoxRecorder {
   std::vector<std::string> texts;
   std::vector<std::string> captions;
+  std::vector<UINT> flags;
+  int answer = IDOK;
   TBoxRecorder() {
-    SetMessageBoxFunc([this](HWND, const std::string& text, const std::string& caption, UINT) {
+    SetMessageBoxFunc([this](HWND, const std::string& text, const std::string& caption, UINT f) {
       texts.push_back(text);
       captions.push_back(caption);
-      return IDOK;
+      flags.push_back(f);
+      return answer;
     });
   }
   ~TBoxRecorder() { SetMessageBoxFunc(nullptr); }
@@ -453,19 +457,113 @@ TEST_F(MainFormTest, SettingsSaveAndLoadRoundTripThroughTheDialogs) {
   EXPECT_EQ(0x123456u, table[2]);
 }
 
-TEST_F(MainFormTest, SavingToAnUnwritablePathChangesNothing) {
+// The two save commands with the extension each makes sure of.
+struct TSaveCommand {
+  TUcAction* TMainForm::*action;
+  const char* ext;
+  const char* caption;
+};
+const TSaveCommand kSaveCommands[] = {{&TMainForm::FileSaveAction, ".vtcfg", "Save Settings"},
+                                      {&TMainForm::HistorySaveAction, ".txt", "Save History"}};
+
+TEST_F(MainFormTest, TheReplaceQuestionNamesTheFileThatWillBeWritten) {
+  TPeerPort peer(10, 256);
+  MakeForm(peer.Number());
+  form_->termHistory->WriteString("new text");
+  form_->termHistory->FlushDisplay();
+  // The dialog does not ask: it would ask about the name as typed.
+  EXPECT_FALSE(form_->SaveDlg->Options().Contains(ofOverwritePrompt));
+  for (const TSaveCommand& command : kSaveCommands) {
+    TUcAction* action = form_.get()->*command.action;
+    const struct {
+      const char* typed;
+      std::string written;
+    } shapes[] = {
+        {"name", std::string("name") + command.ext},
+        {"name.", std::string("name") + command.ext},
+        {"a.b", std::string("a.b") + command.ext},
+        {"a.txt", command.ext == std::string(".txt") ? "a.txt" : "a.txt.vtcfg"},
+        {"own.VTCFG", command.ext == std::string(".txt") ? "own.VTCFG.txt" : "own.VTCFG"}};
+    for (const auto& shape : shapes) {
+      const std::string written = folder_ + shape.written;
+      WriteAll(written, "old");
+      std::vector<std::string> offered;
+      SetDialogExecutor(dkSave, [&](TCommonDialog* d) {
+        auto* dialog = static_cast<TSaveDialog*>(d);
+        offered.push_back(dialog->FileName());
+        if (offered.size() > 1)
+          return false;
+        dialog->SetFileName(folder_ + shape.typed);
+        return true;
+      });
+      // No: the dialog comes back with the name, and Cancel writes nothing.
+      TBoxRecorder boxes;
+      boxes.answer = IDNO;
+      action->Execute();
+      ASSERT_EQ(1u, boxes.texts.size()) << shape.typed;
+      EXPECT_EQ(written + "\r\nThis file already exists. Do you want to replace it?",
+                boxes.texts[0]);
+      EXPECT_EQ(command.caption, boxes.captions[0]);
+      EXPECT_EQ(static_cast<UINT>(MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2), boxes.flags[0]);
+      ASSERT_EQ(2u, offered.size());
+      EXPECT_EQ(written, offered[1]);
+      EXPECT_EQ("old", ReadAll(written)) << shape.typed;
+      // Yes replaces it.
+      offered.clear();
+      boxes.answer = IDYES;
+      action->Execute();
+      EXPECT_EQ(2u, boxes.texts.size());
+      EXPECT_EQ(1u, offered.size());
+      EXPECT_NE("old", ReadAll(written)) << shape.typed;
+      ASSERT_TRUE(DeleteFileA(written.c_str()));
+      // A new name is written without a question.
+      offered.clear();
+      action->Execute();
+      EXPECT_EQ(2u, boxes.texts.size());
+      EXPECT_TRUE(FileExists(written)) << shape.typed;
+      DeleteFileA(written.c_str());
+    }
+  }
+}
+
+TEST_F(MainFormTest, AFailedSaveNamesTheFileAndTheSystemsReason) {
   TPeerPort peer(10, 256);
   MakeForm(peer.Number());
   const std::string defaultFile = form_->Settings()->DefaultFile();
   ASSERT_FALSE(defaultFile.empty());
-  TBoxRecorder boxes;
-  SetDialogExecutor(dkSave, [&](TCommonDialog* d) {
-    static_cast<TSaveDialog*>(d)->SetFileName(folder_ + "no such folder\\x");
-    return true;
-  });
-  form_->FileSaveAction->Execute();
-  form_->HistorySaveAction->Execute();
-  EXPECT_TRUE(boxes.texts.empty());
+  form_->Settings()->SetBaud(4800);
+  const std::string denied = WideToAnsi(Trim(WideSysErrorMessage(ERROR_ACCESS_DENIED)));
+  for (const TSaveCommand& command : kSaveCommands) {
+    TUcAction* action = form_.get()->*command.action;
+    // A read-only file, replaced when asked: the system refuses.
+    const std::string readOnly = folder_ + "kept" + command.ext;
+    WriteAll(readOnly, "old");
+    SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
+    std::string name = readOnly;
+    SetDialogExecutor(dkSave, [&](TCommonDialog* d) {
+      static_cast<TSaveDialog*>(d)->SetFileName(name);
+      return true;
+    });
+    TBoxRecorder boxes;
+    boxes.answer = IDYES;
+    action->Execute();
+    ASSERT_EQ(2u, boxes.texts.size()) << command.ext;
+    EXPECT_EQ(readOnly + "\r\nThe file could not be saved.\r\n\r\n" + denied, boxes.texts[1]);
+    EXPECT_EQ("Error", boxes.captions[1]);
+    EXPECT_EQ(static_cast<UINT>(MB_ICONERROR), boxes.flags[1]);
+    SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ("old", ReadAll(readOnly));
+    // A folder that is not there.
+    name = folder_ + "no such folder\\x";
+    action->Execute();
+    ASSERT_EQ(3u, boxes.texts.size());
+    EXPECT_EQ(0u,
+              boxes.texts[2].find(name + command.ext + "\r\nThe file could not be saved.\r\n\r\n"))
+        << boxes.texts[2];
+    EXPECT_GT(boxes.texts[2].size(), name.size() + 40);
+  }
+  // The settings stay as they were, and so does the file worked with.
+  EXPECT_EQ(4800, form_->Settings()->Baud());
   EXPECT_EQ("VelmorTerminal", form_->Caption());
   EXPECT_EQ(defaultFile, form_->Settings()->DefaultFile());
 }
