@@ -60,11 +60,12 @@ bool TOneAppOnly::AlreadyRunning() {
   return WaitForSingleObject(mutex_, 0) == WAIT_TIMEOUT;
 }
 
-void TOneAppOnly::ActivateRunningInstance(UINT message) {
+HWND TOneAppOnly::ActivateRunningInstance(UINT message) {
   for (HWND w = FirstTopLevelWindow(); w; w = GetWindow(w, GW_HWNDNEXT)) {
     if (OwnedByThisProcess(w) || !rule_ || !rule_(w))
       continue;
     if (AskWindow(w, message) == 1)
-      return;
+      return w;
   }
+  return nullptr;
 }

@@ -28,9 +28,10 @@ class TOneAppOnly : public TObject {
   // process, so this process keeps the mutex once it took it.
   bool AlreadyRunning();
   // Sends message to each top-level window of another process that the rule
-  // accepts, in Z order, until one answers 1. A window that does not answer
-  // within two seconds counts as answering 0.
-  void ActivateRunningInstance(UINT message);
+  // accepts, in Z order, until one answers 1, and gives that window; null
+  // when none did. A window that does not answer within two seconds counts
+  // as answering 0.
+  HWND ActivateRunningInstance(UINT message);
 
  private:
   std::string guid_;

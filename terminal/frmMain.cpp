@@ -30,6 +30,12 @@ constexpr uint8_t kBackground = 0;
 constexpr uint8_t kDeviceColor = 1;
 constexpr uint8_t kUserColor = 2;
 constexpr int kLanguages = 9;
+// Posted to itself to load a handed file once the sender has its answer.
+constexpr UINT WM_LOAD_HANDED_FILE = WM_APP + 1;
+// As long as a second start waits for the answer to its wake-up.
+constexpr UINT kHandOverTimeoutMs = 2000;
+// Longer is no file name.
+constexpr DWORD kHandedNameLimit = 32768;
 
 std::string& InstanceGuid() {
   static std::string guid = TerminalInstanceGuid;
@@ -67,7 +73,8 @@ const char* TableText(uint8_t index, std::initializer_list<const char*> texts) {
   return index < texts.size() ? texts.begin()[index] : "?";
 }
 
-// Texts of the save commands.
+// Texts of the file commands.
+constexpr int kLoadSettingsText = 59;
 constexpr int kSaveSettingsText = 60;
 constexpr int kSaveHistoryText = 61;
 
@@ -112,6 +119,21 @@ DWORD WriteWholeFile(const std::string& name, const std::string& bytes) {
 
 bool HasExtension(const std::string& name, const std::string& ext) {
   return LowerCase(ExtractFileExt(name)) == ext;
+}
+
+// What the command line, a drop or a second start may load.
+bool IsSettingsFile(const std::string& name) {
+  return FileExists(name) && HasExtension(name, kSettingsExt);
+}
+
+// The file name a WM_COPYDATA of a second start carries; empty when it
+// carries none.
+std::string HandedFileName(const COPYDATASTRUCT* data) {
+  if (!data || data->dwData != kHandedSettingsFile || !data->lpData || data->cbData == 0 ||
+      data->cbData > kHandedNameLimit)
+    return "";
+  const std::string bytes(static_cast<const char*>(data->lpData), data->cbData);
+  return bytes.substr(0, bytes.find('\0'));
 }
 
 // Lines split at CR, LF or CR LF; a break at the very end adds no line.
@@ -159,6 +181,15 @@ class TDropFinisher {
 };
 
 }  // namespace
+
+bool HandSettingsFile(HWND window, const std::string& path) {
+  COPYDATASTRUCT data{kHandedSettingsFile, static_cast<DWORD>(path.size() + 1),
+                      const_cast<char*>(path.c_str())};
+  DWORD_PTR answer = 0;
+  return SendMessageTimeoutA(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
+                             SMTO_ABORTIFHUNG | SMTO_BLOCK, kHandOverTimeoutMs, &answer) &&
+         answer == 1;
+}
 
 void SetInstanceGuid(const std::string& guid) {
   InstanceGuid() = guid;
@@ -270,7 +301,13 @@ void TMainForm::CheckSingleInstance() {
   TOwned<TOneAppOnly> guard(Create<TOneAppOnly>(InstanceGuid(), IsTerminalMainWindow));
   if (!guard->AlreadyRunning())
     return;
-  guard->ActivateRunningInstance(WM_ACTIVATE_INSTANCE);
+  const HWND running = guard->ActivateRunningInstance(WM_ACTIVATE_INSTANCE);
+  // The file this start was asked to open goes to the instance it woke.
+  if (running && ParamCount() >= 1) {
+    const std::string file = ExpandFileName(ParamStr(1));
+    if (!file.empty())
+      HandSettingsFile(running, file);
+  }
   Application()->SetShowMainForm(false);
   Application()->Terminate();
   Halt(1);
@@ -312,7 +349,7 @@ void TMainForm::LoadCommandLineFile() {
   if (ParamCount() < 1)
     return;
   const std::string name = ParamStr(1);
-  if (FileExists(name) && HasExtension(name, kSettingsExt) && !ComPort->Active())
+  if (IsSettingsFile(name) && !ComPort->Active())
     settings_->LoadFromFile(ExpandFileName(name));
 }
 
@@ -824,6 +861,12 @@ void TMainForm::Dispatch(TMessage& message) {
     case WM_ACTIVATE_INSTANCE:
       WMRestoreInstance(message);
       break;
+    case WM_COPYDATA:
+      WMCopyData(message);
+      break;
+    case WM_LOAD_HANDED_FILE:
+      LoadHandedFile();
+      break;
     default:
       TForm::Dispatch(message);
   }
@@ -839,8 +882,35 @@ void TMainForm::WMDropFiles(TMessage& message) {
   std::string name(length + 1, '\0');
   DragQueryFileA(drop, 0, &name[0], length + 1);
   name.resize(length);
-  if (FileExists(name) && HasExtension(name, kSettingsExt) && !ComPort->Active())
+  if (IsSettingsFile(name) && !ComPort->Active())
     LoadSettingsFile(name);
+}
+
+void TMainForm::WMCopyData(TMessage& message) {
+  const std::string name = HandedFileName(reinterpret_cast<const COPYDATASTRUCT*>(message.LParam));
+  message.Result = name.empty() ? 0 : 1;
+  if (name.empty())
+    return;
+  // Not while the sender waits: loading may show a box.
+  handedFiles_.push_back(name);
+  PostMessageA(Handle(), WM_LOAD_HANDED_FILE, 0, 0);
+}
+
+void TMainForm::LoadHandedFile() {
+  if (handedFiles_.empty())
+    return;
+  const std::string name = handedFiles_.front();
+  handedFiles_.pop_front();
+  if (!IsSettingsFile(name))
+    return;
+  // A drop would be refused: files are not taken while connected, and a
+  // dialog or a paste works on the settings being shown.
+  if (ComPort->Active() || !IsWindowEnabled(Handle())) {
+    ShowMessageBoxW(Handle(), FileMessage(name, LangText(75)), LangText(kLoadSettingsText),
+                    MB_ICONWARNING);
+    return;
+  }
+  LoadSettingsFile(name);
 }
 
 void TMainForm::WMRestoreInstance(TMessage& message) {

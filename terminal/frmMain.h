@@ -26,6 +26,7 @@
 #include "uSettings.h"
 
 #include <cstdint>
+#include <deque>
 #include <string>
 
 // The single-instance guard's GUID; in-process tests use their own so that
@@ -35,6 +36,13 @@ void SetInstanceGuid(const std::string& guid);
 // The folder that stands for the user's application-data folder (tests);
 // empty uses the user's own.
 void SetSettingsFolder(const std::string& folder);
+
+// The tag of WM_COPYDATA with which a second start hands the running
+// instance the settings file named on its command line (its full path).
+constexpr ULONG_PTR kHandedSettingsFile = 0x56544346;
+// Hands a settings file to a running instance's main window, waiting at
+// most as long as for its answer to the wake-up; true when it took it.
+bool HandSettingsFile(HWND window, const std::string& path);
 
 // How long a paste waits for room in the port's outgoing ring before it
 // gives up and lets the write fail.
@@ -153,6 +161,8 @@ class TMainForm : public TForm {
   void SetActionCaptions();
   void WMDropFiles(TMessage& message);
   void WMRestoreInstance(TMessage& message);
+  void WMCopyData(TMessage& message);
+  void LoadHandedFile();
   void LoadCommandLineFile();
   bool HintsFromCaptions() const;
   // Waits, pumping messages, until the ring has room for bytes; false when
@@ -177,4 +187,6 @@ class TMainForm : public TForm {
   bool keyConsumed_ = false;
   bool passwordMode_ = false;
   bool acceptFiles_ = false;
+  // Settings files handed over by second starts, loaded after the hand-over.
+  std::deque<std::string> handedFiles_;
 };

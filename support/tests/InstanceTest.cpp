@@ -107,9 +107,11 @@ class WindowWalkTest : public testing::Test {
  protected:
   void TearDown() override { DeleteFileA(log_.c_str()); }
 
-  void Walk() {
+  // The caption of the window that answered; "" when none did.
+  std::string Walk() {
     TOneAppOnly guard(TerminalInstanceGuid, IsTerminalMainWindow);
-    guard.ActivateRunningInstance(WM_ACTIVATE_INSTANCE);
+    const HWND answered = guard.ActivateRunningInstance(WM_ACTIVATE_INSTANCE);
+    return answered ? WindowCaption(answered) : "";
   }
   std::string Received() const { return ReadAll(log_); }
 
@@ -122,7 +124,7 @@ TEST_F(WindowWalkTest, OnlyTerminalMainWindowsAreAskedUntilOneAnswers) {
                    "TMainForm|1|Something else", "TMainForm|1|x VelmorTerminal B",
                    "TMainForm|1|VelmorTerminal C"});
   ASSERT_EQ("ready", windows.Ready());
-  Walk();
+  EXPECT_EQ("x VelmorTerminal B", Walk());
   EXPECT_EQ("VelmorTerminal A\nx VelmorTerminal B\n", Received());
 }
 
@@ -131,7 +133,7 @@ TEST_F(WindowWalkTest, HungWindowDoesNotBlockTheWalk) {
   THelper hung({"windows", log_, "hang", "TMainForm|1|VelmorTerminal hung"});
   ASSERT_EQ("ready", hung.Ready());
   const DWORD start = GetTickCount();
-  Walk();
+  EXPECT_EQ("VelmorTerminal alive", Walk());
   const DWORD elapsed = GetTickCount() - start;
   EXPECT_GE(elapsed, 1500u) << "the hung window, topmost, is asked first";
   EXPECT_LT(elapsed, 10000u);
@@ -146,7 +148,7 @@ TEST_F(WindowWalkTest, OwnWindowsAreSkipped) {
     asked += w == own;
     return false;
   });
-  guard.ActivateRunningInstance(WM_ACTIVATE_INSTANCE);
+  EXPECT_EQ(nullptr, guard.ActivateRunningInstance(WM_ACTIVATE_INSTANCE));
   DestroyWindow(own);
   EXPECT_EQ(0, asked);
 }

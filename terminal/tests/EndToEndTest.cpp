@@ -1,6 +1,7 @@
 // The real velterm.exe in its own process: a user's session against the
-// virtual null-modem, seen through its windows and the screen, and the
-// single-instance hand-over to a second start.
+// virtual null-modem, seen through its windows and the screen; the settings
+// dialog with values its lists lack; the byte table under real mouse input;
+// and the single-instance hand-over to a second start, with its file.
 #include "FileUtils.h"
 #include "LibraryEnvironment.h"
 #include "PeerClient.h"
@@ -14,6 +15,7 @@
 #include <shellapi.h>
 #include <winver.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -68,25 +70,120 @@ class TVelterm : public TProgramProcess {
   explicit TVelterm(const std::string& args = "") : TProgramProcess("..\\velterm.exe", args) {}
 };
 
-// A tool button's rectangle, asked for through memory in the bar's process.
-RECT ToolButtonRect(HWND bar, DWORD pid, int index) {
-  RECT r{};
-  HANDLE process =
-      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+// Sends a common-controls message whose lParam points at size bytes in the
+// window's process, and copies them back into buffer; the message's result.
+LRESULT SendWithRemoteBuffer(HWND window, UINT msg, WPARAM wParam, void* buffer, size_t size) {
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
+                               ProcessOf(window));
   if (!process)
-    return r;
-  void* remote = VirtualAllocEx(process, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
-  if (remote && SendMessageA(bar, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(remote)))
-    ReadProcessMemory(process, remote, &r, sizeof(r), nullptr);
-  if (remote)
+    return 0;
+  LRESULT result = 0;
+  void* remote = VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+  if (remote) {
+    result = SendMessageA(window, msg, wParam, reinterpret_cast<LPARAM>(remote));
+    ReadProcessMemory(process, remote, buffer, size, nullptr);
     VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  }
   CloseHandle(process);
+  return result;
+}
+
+// A tool button's rectangle in the bar's client area.
+RECT ToolButtonRect(HWND bar, int index) {
+  RECT r{};
+  if (!SendWithRemoteBuffer(bar, TB_GETITEMRECT, index, &r, sizeof(r)))
+    r = RECT{};
   return r;
 }
 
 void ClickAt(HWND window, int x, int y) {
   PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
   PostMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
+// Tool-bar places: exit, divider, connect, save, divider, clear, copy,
+// paste, divider, byte table, password mode, divider, settings.
+constexpr int kConnectButton = 2;
+constexpr int kByteTableButton = 9;
+constexpr int kSettingsButton = 12;
+
+// Clicks a tool button of the main window.
+void ClickToolButton(HWND main, int index) {
+  const HWND bar = ChildOfClass(main, "ToolBar");
+  const RECT r = ToolButtonRect(bar, index);
+  ClickAt(bar, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+// The real mouse: moves to a screen point and presses or lets go.
+void MouseAt(const POINT& at, DWORD buttons) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = at.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+  input.mi.dy = at.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttons;
+  SendInput(1, &input, sizeof(input));
+}
+
+void RealClick(const POINT& at) {
+  MouseAt(at, MOUSEEVENTF_LEFTDOWN);
+  MouseAt(at, MOUSEEVENTF_LEFTUP);
+}
+
+struct TChildSearch {
+  std::string part;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectChild(HWND w, LPARAM p) {
+  auto* s = reinterpret_cast<TChildSearch*>(p);
+  if (ClassOf(w).find(s->part) != std::string::npos)
+    s->found.push_back(w);
+  return TRUE;
+}
+
+// The descendants whose class name contains part.
+std::vector<HWND> ChildrenOfClass(HWND parent, const std::string& part) {
+  TChildSearch search{part, {}};
+  EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::string TitleOf(HWND window) {
+  char title[512] = {};
+  GetWindowTextA(window, title, sizeof(title));
+  return title;
+}
+
+std::vector<std::string> StaticTexts(HWND parent) {
+  std::vector<std::string> texts;
+  for (HWND w : ChildrenOfClass(parent, "Static"))
+    texts.push_back(TitleOf(w));
+  return texts;
+}
+
+// The selected item of each combo box.
+std::vector<std::string> ComboSelections(HWND parent) {
+  std::vector<std::string> texts;
+  for (HWND combo : ChildrenOfClass(parent, "ComboBox")) {
+    wchar_t text[256] = {};
+    const LRESULT index = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+    // The system carries this message's text across processes itself.
+    if (index >= 0 && SendMessageW(combo, CB_GETLBTEXTLEN, index, 0) < 256)
+      SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
+    texts.push_back(WideToAnsi(text));
+  }
+  return texts;
+}
+
+bool Holds(const std::vector<std::string>& texts, const std::string& text) {
+  return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+HWND ButtonOf(HWND parent, const std::string& caption) {
+  for (HWND w : ChildrenOfClass(parent, "Button"))
+    if (TitleOf(w) == caption)
+      return w;
+  return nullptr;
 }
 
 // Counts the screen pixels of a window's client area per colour.
@@ -190,10 +287,8 @@ TEST(VeltermEndToEnd, TypesToThePeerAndShowsItsAnswerInTheDeviceColour) {
   GetWindowTextA(main, title, sizeof(title));
   EXPECT_EQ("VelmorTerminal [e2e.vtcfg]", std::string(title));
 
-  // tbConnect: exit, divider, connect.
-  const RECT r = ToolButtonRect(bar, velterm.Pid(), 2);
-  ASSERT_GT(r.right, r.left);
-  ClickAt(bar, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  ASSERT_GT(ToolButtonRect(bar, kConnectButton).right, 0);
+  ClickToolButton(main, kConnectButton);
   ASSERT_TRUE(WaitFor([&] { return peer.ModemLines().DTR; }, 5000));
   EXPECT_EQ(19200u, peer.Termios().Baud);
 
@@ -223,26 +318,19 @@ TEST(VeltermEndToEnd, AVanishedDeviceSaysSoAndShowsTheDisconnectedState) {
   TVelterm velterm("\"" + file + "\"");
   const HWND main = velterm.WaitWindow();
   ASSERT_NE(nullptr, main);
-  const HWND bar = ChildOfClass(main, "ToolBar");
-  const RECT r = ToolButtonRect(bar, velterm.Pid(), 2);
-  ClickAt(bar, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  ClickToolButton(main, kConnectButton);
   ASSERT_TRUE(WaitFor([&] { return peer.ModemLines().DTR; }, 5000));
   peer.Send(std::string(5000, '.'));
   peer.Vanish();
   EXPECT_EQ("Lost the connection to COM" + IntToStr(peer.Number()), velterm.WaitBox(3000));
-  // The panel is centred: its text starts with a tab.
-  EXPECT_EQ("\tDisconnected", PanelText(StatusBarOf(main), 1));
+  EXPECT_EQ("Disconnected", PanelText(StatusBarOf(main), 1));
   EXPECT_EQ("", velterm.WaitBox(500)) << "a second box";
 }
 
-TEST(VeltermEndToEnd, ASecondStartWakesTheFirstAndEndsWithOne) {
-  TVelterm first;
-  const HWND window = first.WaitWindow();
-  ASSERT_NE(nullptr, window);
-  ShowWindow(window, SW_MINIMIZE);
-  ASSERT_TRUE(WaitFor([&] { return IsIconic(window) != FALSE; }, 3000));
-
-  TVelterm second;
+// Starts a second velterm with args and expects it to end with exit code 1
+// within the time limits, without ever showing a window.
+void ExpectSecondStartEnds(const std::string& args = "") {
+  TVelterm second(args);
   bool secondShowed = false;
   const bool ended = WaitFor(
       [&] {
@@ -255,7 +343,138 @@ TEST(VeltermEndToEnd, ASecondStartWakesTheFirstAndEndsWithOne) {
   GetExitCodeProcess(second.Process(), &code);
   EXPECT_EQ(1u, code);
   EXPECT_FALSE(secondShowed);
+}
+
+TEST(VeltermEndToEnd, ASecondStartWakesTheFirstAndEndsWithOne) {
+  TVelterm first;
+  const HWND window = first.WaitWindow();
+  ASSERT_NE(nullptr, window);
+  ShowWindow(window, SW_MINIMIZE);
+  ASSERT_TRUE(WaitFor([&] { return IsIconic(window) != FALSE; }, 3000));
+
+  ExpectSecondStartEnds();
   EXPECT_TRUE(WaitFor([&] { return !IsIconic(window) && GetForegroundWindow() == window; }, 3000));
+}
+
+// Opening a settings file from the shell while velterm runs: the second
+// start hands the file, named relative to its own folder, to the first.
+TEST(VeltermEndToEnd, ASecondStartHandsItsFileToTheFirst) {
+  TPeerPort peer(10, 256);
+  TVelterm first;
+  const HWND window = first.WaitWindow();
+  ASSERT_NE(nullptr, window);
+  const std::string folder = TempFolder();
+  std::ofstream(folder + "handed.vtcfg", std::ios::binary)
+      << Format("[COM]\r\nPort=%d\r\nBaud=57600\r\n", peer.Number());
+  std::ofstream(folder + "other.vtcfg", std::ios::binary) << "[COM]\r\nBaud=1200\r\n";
+  char previous[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, previous);
+  SetCurrentDirectoryA(folder.c_str());
+  ExpectSecondStartEnds("handed.vtcfg");
+  // Names that change nothing.
+  ExpectSecondStartEnds("missing.vtcfg");
+  ExpectSecondStartEnds("\"\"");
+  SetCurrentDirectoryA(previous);
+  EXPECT_TRUE(WaitFor([&] { return TitleOf(window) == "VelmorTerminal [handed.vtcfg]"; }, 5000));
+  const HWND status = ChildOfClass(window, "StatusBar");
+  EXPECT_EQ(Format("COM%d: 57600,8,n,1", peer.Number()), PanelText(status, 0));
+  Sleep(300);
+  EXPECT_TRUE(TopWindows(first.Pid(), "#32770").empty());
+
+  // Connected, the file is not loaded, and the first says so.
+  ClickToolButton(window, kConnectButton);
+  ASSERT_TRUE(WaitFor([&] { return peer.ModemLines().DTR; }, 5000));
+  ExpectSecondStartEnds("\"" + folder + "other.vtcfg\"");
+  const HWND box = WaitTopWindow(first.Pid(), "#32770");
+  ASSERT_NE(nullptr, box);
+  const std::vector<std::string> texts = StaticTexts(box);
+  EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [&](const std::string& text) {
+    return text.find(folder + "other.vtcfg") == 0 &&
+           text.find("was not loaded") != std::string::npos;
+  })) << testing::PrintToString(texts);
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ("VelmorTerminal [handed.vtcfg]", TitleOf(window));
+  EXPECT_EQ(57600u, peer.Termios().Baud);
+}
+
+// A port and a rate that the dialog's lists lack, from the command line:
+// OK without touching anything keeps both.
+TEST(VeltermEndToEnd, TheSettingsDialogKeepsWhatItsListsLack) {
+  const std::string file = TempFolder() + "kept.vtcfg";
+  std::ofstream(file, std::ios::binary) << "[COM]\r\nPort=77\r\nBaud=250000\r\n";
+  TVelterm velterm("\"" + file + "\"");
+  const HWND main = velterm.WaitWindow();
+  ASSERT_NE(nullptr, main);
+  const HWND status = ChildOfClass(main, "StatusBar");
+  EXPECT_EQ("COM77: 250000,8,n,1", PanelText(status, 0));
+  ClickToolButton(main, kSettingsButton);
+  const HWND dialog = WaitTopWindow(velterm.Pid(), "TSettingsForm");
+  ASSERT_NE(nullptr, dialog);
+  const std::vector<std::string> shown = ComboSelections(dialog);
+  EXPECT_TRUE(Holds(shown, "COM77")) << testing::PrintToString(shown);
+  EXPECT_TRUE(Holds(shown, "250000")) << testing::PrintToString(shown);
+  // VEL_HOLD_MS keeps the dialog on screen for a picture of it.
+  if (const char* hold = getenv("VEL_HOLD_MS"))
+    Sleep(static_cast<DWORD>(atoi(hold)));
+  const HWND ok = ButtonOf(dialog, "Ok");
+  ASSERT_NE(nullptr, ok);
+  PostMessageA(ok, BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(dialog); }, 5000));
+  EXPECT_EQ("COM77: 250000,8,n,1", PanelText(status, 0));
+}
+
+// The byte table under the real mouse: a double click on its tool button,
+// a press released outside the table and one released on another cell send
+// nothing; a click on a cell sends its code.
+TEST(VeltermEndToEnd, TheByteTableSendsOnlyTheCellClicked) {
+  TPeerPort peer(10, 256);
+  const std::string file = TempFolder() + "table.vtcfg";
+  std::ofstream(file, std::ios::binary) << Format("[COM]\r\nPort=%d\r\n", peer.Number());
+  TVelterm velterm("\"" + file + "\"");
+  const HWND main = velterm.WaitWindow();
+  ASSERT_NE(nullptr, main);
+  ClickToolButton(main, kConnectButton);
+  ASSERT_TRUE(WaitFor([&] { return peer.ModemLines().DTR; }, 5000));
+
+  const HWND bar = ChildOfClass(main, "ToolBar");
+  const RECT button = ToolButtonRect(bar, kByteTableButton);
+  POINT onButton{(button.left + button.right) / 2, (button.top + button.bottom) / 2};
+  ClientToScreen(bar, &onButton);
+  RealClick(onButton);
+  RealClick(onButton);
+  const HWND table = WaitTopWindow(velterm.Pid(), "TASCIIForm");
+  ASSERT_NE(nullptr, table);
+  EXPECT_EQ("", peer.Receive(1, 700));
+  ASSERT_TRUE(IsWindowVisible(table));
+  // VEL_HOLD_MS keeps the table on screen for a picture of it.
+  if (const char* hold = getenv("VEL_HOLD_MS"))
+    Sleep(static_cast<DWORD>(atoi(hold)));
+
+  RECT client{};
+  GetClientRect(table, &client);
+  RECT tools{};
+  GetWindowRect(ChildOfClass(table, "ToolBar"), &tools);
+  const int top = tools.bottom - tools.top;
+  const int cellWidth = client.right / 8;
+  const int cellHeight = (client.bottom - top) / 16;
+  // The centre of cell i on the screen: codes run down the columns.
+  auto cell = [&](int i) {
+    POINT at{(i / 16) * cellWidth + cellWidth / 2, top + (i % 16) * cellHeight + cellHeight / 2};
+    ClientToScreen(table, &at);
+    return at;
+  };
+  POINT right{client.right + 20, top + cellHeight / 2};
+  ClientToScreen(table, &right);
+  MouseAt(cell(0), MOUSEEVENTF_LEFTDOWN);
+  MouseAt(right, MOUSEEVENTF_LEFTUP);
+  MouseAt(cell(0), MOUSEEVENTF_LEFTDOWN);
+  MouseAt(cell(16), MOUSEEVENTF_LEFTUP);
+  EXPECT_EQ("", peer.Receive(1, 500));
+  ASSERT_TRUE(IsWindowVisible(table));
+
+  RealClick(cell('A'));
+  EXPECT_EQ("A", peer.Receive(2, 2000));
+  EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(table); }, 3000));
 }
 
 }  // namespace

@@ -810,6 +810,70 @@ TEST_F(MainFormTest, AMalformedCommandLineFileStartsWithTheDefaults) {
   EXPECT_TRUE(IsWindowVisible(form_->Handle()));
 }
 
+// A hand-over as a sender that does not follow the protocol makes it.
+LRESULT SendCopyData(HWND window, ULONG_PTR tag, const void* data, DWORD size) {
+  COPYDATASTRUCT copy{tag, size, const_cast<void*>(data)};
+  return SendMessageA(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&copy));
+}
+
+TEST_F(MainFormTest, AHandedSettingsFileLoadsAsADroppedOneWould) {
+  TPeerPort peer(10, 256);
+  MakeForm(peer.Number());
+  TBoxRecorder boxes;
+  // Names that change nothing: no such file, another kind, a folder.
+  const std::string notes = folder_ + "notes.txt";
+  WriteAll(notes, Settings(peer.Number(), "Baud=1200\r\n"));
+  for (const std::string& name : {folder_ + "missing.vtcfg", notes, folder_})
+    EXPECT_TRUE(HandSettingsFile(form_->Handle(), name)) << name;
+  // Hand-overs that do not parse are refused.
+  const std::string file = folder_ + "handed.vtcfg";
+  WriteAll(file, Settings(peer.Number(), "Baud=57600\r\n"));
+  EXPECT_EQ(0, SendCopyData(form_->Handle(), kHandedSettingsFile + 1, file.c_str(),
+                            static_cast<DWORD>(file.size() + 1)));
+  EXPECT_EQ(0, SendCopyData(form_->Handle(), kHandedSettingsFile, file.c_str(), 0));
+  EXPECT_EQ(0, SendCopyData(form_->Handle(), kHandedSettingsFile, nullptr, 10));
+  EXPECT_EQ(0, SendCopyData(form_->Handle(), kHandedSettingsFile, "\0x", 2));
+  classlib::PumpFor(200);
+  EXPECT_EQ(9600, form_->Settings()->Baud());
+  EXPECT_EQ("VelmorTerminal", form_->Caption());
+
+  form_->termHistory->WriteString("old");
+  form_->termHistory->FlushDisplay();
+  // Without its terminating zero too.
+  EXPECT_EQ(1, SendCopyData(form_->Handle(), kHandedSettingsFile, file.c_str(),
+                            static_cast<DWORD>(file.size())));
+  ASSERT_TRUE(classlib::PumpUntil([&] { return form_->Settings()->Baud() == 57600; }, 3000));
+  EXPECT_EQ("", WriteRowText());
+  EXPECT_EQ("VelmorTerminal [handed.vtcfg]", form_->Caption());
+  EXPECT_TRUE(boxes.texts.empty());
+}
+
+TEST_F(MainFormTest, AHandedFileIsNotLoadedWhileConnectedOrBusyAndItSaysSo) {
+  TPeerPort peer(10, 256);
+  MakeForm(peer.Number());
+  const std::string file = folder_ + "handed.vtcfg";
+  WriteAll(file, Settings(peer.Number(), "Baud=57600\r\n"));
+  TBoxRecorder boxes;
+  Connect();
+  ASSERT_TRUE(HandSettingsFile(form_->Handle(), file));
+  ASSERT_TRUE(classlib::PumpUntil([&] { return boxes.texts.size() == 1; }, 3000));
+  EXPECT_EQ(file +
+                "\r\nThe settings file was not loaded. Disconnect and close any open dialog, "
+                "then open it again.",
+            boxes.texts[0]);
+  EXPECT_EQ("Load Settings", boxes.captions[0]);
+  EXPECT_EQ(static_cast<UINT>(MB_ICONWARNING), boxes.flags[0]);
+  EXPECT_TRUE(form_->ComPort->Active());
+  // Disconnected, but with the window taking no input, as under a dialog.
+  form_->tbConnectClick(form_->tbConnect);
+  form_->SetEnabled(false);
+  ASSERT_TRUE(HandSettingsFile(form_->Handle(), file));
+  ASSERT_TRUE(classlib::PumpUntil([&] { return boxes.texts.size() == 2; }, 3000));
+  form_->SetEnabled(true);
+  EXPECT_EQ(9600, form_->Settings()->Baud());
+  EXPECT_EQ("VelmorTerminal", form_->Caption());
+}
+
 TEST_F(MainFormTest, TheWakeUpMessageAnswersOneAndRestores) {
   TPeerPort peer(10, 256);
   MakeForm(peer.Number());

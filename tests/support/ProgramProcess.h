@@ -88,7 +88,8 @@ inline HWND StatusBarOf(HWND main) {
   return found;
 }
 
-// A status panel's text, read through memory of the bar's process.
+// A status panel's text without its alignment tabs, read through memory of
+// the bar's process.
 inline std::string PanelText(HWND bar, int index) {
   HANDLE process =
       OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, ProcessOf(bar));
@@ -103,7 +104,22 @@ inline std::string PanelText(HWND bar, int index) {
     VirtualFreeEx(process, remote, 0, MEM_RELEASE);
   }
   CloseHandle(process);
-  return WideToAnsi(text.c_str());
+  std::string result = WideToAnsi(text.c_str());
+  result.erase(0, result.find_first_not_of('\t'));
+  return result;
+}
+
+// The process's shown window of a class; null when none comes.
+inline HWND WaitTopWindow(DWORD pid, const std::string& className, DWORD ms = 5000) {
+  HWND found = nullptr;
+  WaitFor(
+      [&] {
+        const std::vector<HWND> windows = TopWindows(pid, className);
+        found = windows.empty() ? nullptr : windows[0];
+        return found != nullptr;
+      },
+      ms);
+  return found;
 }
 
 // A program started with arguments and ended when the object goes: its
@@ -145,14 +161,7 @@ class TProgramProcess {
   // The text of the message box it shows, answered with OK; empty when none
   // came. VEL_HOLD_MS keeps the box on screen for a picture of it.
   std::string WaitBox(DWORD ms) const {
-    HWND box = nullptr;
-    WaitFor(
-        [&] {
-          const std::vector<HWND> boxes = TopWindows(Pid(), "#32770");
-          box = boxes.empty() ? nullptr : boxes[0];
-          return box != nullptr;
-        },
-        ms);
+    const HWND box = WaitTopWindow(Pid(), "#32770", ms);
     if (!box)
       return std::string();
     const std::string text = AnsiTextOf(GetDlgItem(box, 0xFFFF));
