@@ -8,6 +8,27 @@
 
 VEL_ENUM_TYPE_IMPL(TVelTRMLogging, "lgOff", "lgCreate", "lgAppend")
 
+namespace {
+
+// Runs step and keeps the first exception it raises, so that the caller can
+// finish its work before the failure goes on.
+template <typename TStep>
+void KeepFailure(std::exception_ptr& failure, TStep step) {
+  try {
+    step();
+  } catch (...) {
+    if (!failure)
+      failure = std::current_exception();
+  }
+}
+
+void RaiseKept(const std::exception_ptr& failure) {
+  if (failure)
+    std::rethrow_exception(failure);
+}
+
+}  // namespace
+
 // ---- TVelFileStream -----------------------------------------------------------------
 
 VEL_CLASS_IMPL(TVelFileStream, THandleStream)
@@ -148,43 +169,46 @@ bool TVelCustomTerminal::ProcessChar(char& c) {
   return !(c == 0 && original != 0);
 }
 
-void TVelCustomTerminal::WriteChar(char c) {
+void TVelCustomTerminal::PutChar(char c, std::optional<uint16_t> pair,
+                                 std::exception_ptr& logFailure) {
   if (!ProcessChar(c))
     return;
   if (scrollBackMode_) {
     heldText_ += c;
+  } else if (pair) {
+    buffer_->WriteCharAttr(static_cast<uint8_t>(c), *pair);
   } else {
     buffer_->WriteChar(static_cast<uint8_t>(c));
   }
-  LogText(c);
+  LogText(c, logFailure);
 }
 
-void TVelCustomTerminal::ProcessColorChar(char c, uint16_t pair) {
-  if (!ProcessChar(c))
-    return;
-  if (scrollBackMode_) {
-    heldText_ += c;
-  } else {
-    buffer_->WriteCharAttr(static_cast<uint8_t>(c), pair);
-  }
-  LogText(c);
+void TVelCustomTerminal::WriteChar(char c) {
+  std::exception_ptr logFailure;
+  PutChar(c, std::nullopt, logFailure);
+  RaiseKept(logFailure);
 }
 
 void TVelCustomTerminal::WriteColorChar(char c, uint8_t background, uint8_t foreground) {
   SetScrollBackMode(false);
-  ProcessColorChar(c, MakeColorPair(foreground, background));
+  std::exception_ptr logFailure;
+  PutChar(c, MakeColorPair(foreground, background), logFailure);
   if (scrollBackMode_)
     ReportBufferSize();
+  RaiseKept(logFailure);
 }
 
+// The log's failure waits until every character is on the screen.
 void TVelCustomTerminal::WriteString(const std::string& s) {
+  std::exception_ptr logFailure;
   for (char c : s)
-    WriteChar(c);
+    PutChar(c, std::nullopt, logFailure);
   if (scrollBackMode_) {
     ReportBufferSize();
   } else {
     FlushDisplay();
   }
+  RaiseKept(logFailure);
 }
 
 void TVelCustomTerminal::ReportBufferSize() {
@@ -345,18 +369,23 @@ void TVelCustomTerminal::SetLogging(TVelTRMLogging logging) {
   if (logging == logging_)
     return;
   logging_ = logging;
+  std::exception_ptr failure;
   if (!ComponentState().Contains(csLoading))
-    ApplyLogging();
+    KeepFailure(failure, [this] { ApplyLogging(); });
   DoLoggingChange();
+  RaiseKept(failure);
 }
 
+// The old log's last flush may fail: the new one opens all the same.
 void TVelCustomTerminal::SetLogName(const std::string& name) {
   if (name == logName_)
     return;
-  CloseLog();
+  std::exception_ptr failure;
+  KeepFailure(failure, [this] { CloseLog(); });
   logName_ = name;
   OpenLog();
   DoLoggingChange();
+  RaiseKept(failure);
 }
 
 void TVelCustomTerminal::SetLogSize(int bytes) {
@@ -373,9 +402,15 @@ void TVelCustomTerminal::DoLoggingChange() {
 }
 
 void TVelCustomTerminal::ApplyLogging() {
-  CloseLog();
+  std::exception_ptr failure;
+  KeepFailure(failure, [this] { CloseLog(); });
   if (logging_ != lgOff)
     OpenLog();
+  RaiseKept(failure);
+}
+
+TVelFileStream* TVelCustomTerminal::CreateLogFile(const std::string& name, uint16_t mode) {
+  return new TVelFileStream(name, mode);
 }
 
 void TVelCustomTerminal::OpenLog() {
@@ -385,14 +420,14 @@ void TVelCustomTerminal::OpenLog() {
     return;
   try {
     const bool append = logging_ == lgAppend && FileExists(logName_);
-    logFile_.reset(new TVelFileStream(logName_, append ? kLogAppendMode : kLogCreateMode));
+    logFile_.reset(CreateLogFile(logName_, append ? kLogAppendMode : kLogCreateMode));
     logFile_->Seek(0, soEnd);
     logBuffer_.reset(new TMemoryStream);
   } catch (...) {
-    logFile_.reset();
-    logBuffer_.reset();
+    ReleaseLog();
     logging_ = lgOff;
     ShowMessageBox(nullptr, "Unable to open log file", ApplicationTitle(), MB_ICONERROR);
+    return;
   }
   StartLogTimer();
 }
@@ -402,36 +437,59 @@ void TVelCustomTerminal::StartLogTimer() {
     SetTimer(WindowHandle(), kLogFlushTimer, static_cast<UINT>(logFlushTime_), nullptr);
 }
 
-void TVelCustomTerminal::CloseLog() {
-  try {
-    FlushLog();
-  } catch (...) {
-    // The file is closed whatever the last write did.
-    logFile_.reset();
-    logBuffer_.reset();
-    throw;
-  }
+// The file, the collected text and the flush timer go together.
+void TVelCustomTerminal::ReleaseLog() {
   logFile_.reset();
   logBuffer_.reset();
+  if (HandleAllocated())
+    KillTimer(WindowHandle(), kLogFlushTimer);
+}
+
+// A log that cannot be written is given up at its first failure: nothing is
+// written twice, and no later write or tick reports the failure again.
+void TVelCustomTerminal::GiveUpLog() {
+  ReleaseLog();
+  if (logging_ == lgOff)
+    return;
+  logging_ = lgOff;
+  DoLoggingChange();
+}
+
+void TVelCustomTerminal::CloseLog() {
+  try {
+    WriteLog(&TVelCustomTerminal::ReleaseLog);
+  } catch (...) {
+    ReleaseLog();
+    throw;
+  }
+  ReleaseLog();
 }
 
 void TVelCustomTerminal::FlushLog() {
+  WriteLog(&TVelCustomTerminal::GiveUpLog);
+}
+
+void TVelCustomTerminal::WriteLog(void (TVelCustomTerminal::*onFailure)()) {
   if (!logBuffer_ || logBuffer_->Size() == 0)
     return;
-  const int32_t size = static_cast<int32_t>(logBuffer_->Size());
-  logFile_->WriteBuffer(logBuffer_->Memory(), size);
-  logFile_->FlushToDisk();
+  try {
+    logFile_->WriteBuffer(logBuffer_->Memory(), static_cast<int32_t>(logBuffer_->Size()));
+    logFile_->FlushToDisk();
+  } catch (...) {
+    (this->*onFailure)();
+    throw;
+  }
   logBuffer_->Clear();
   if (OnFlushLog)
     OnFlushLog(this);
 }
 
-void TVelCustomTerminal::LogText(char c) {
+void TVelCustomTerminal::LogText(char c, std::exception_ptr& failure) {
   if (logging_ == lgOff || !logBuffer_)
     return;
   logBuffer_->Write(&c, 1);
   if (logBuffer_->Size() >= logSize_)
-    FlushLog();
+    KeepFailure(failure, [this] { FlushLog(); });
 }
 
 // ---- Messages -------------------------------------------------------------------------------

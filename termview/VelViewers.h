@@ -11,6 +11,8 @@
 #include "VelTermBuffer.h"
 
 #include <cstdint>
+#include <exception>
+#include <optional>
 #include <string>
 
 enum TVelTRMLogging { lgOff, lgCreate, lgAppend };
@@ -121,6 +123,8 @@ class TVelCustomTerminal : public TVelCustomLineViewer, private IVelTerminalBuff
   void CreateWnd() override;
   void Dispatch(TMessage& m) override;
   virtual void DoLoggingChange();
+  // The log file's stream; raises when the file cannot be opened.
+  virtual TVelFileStream* CreateLogFile(const std::string& name, uint16_t mode);
 
  private:
   // The buffer's owner operations.
@@ -146,10 +150,17 @@ class TVelCustomTerminal : public TVelCustomLineViewer, private IVelTerminalBuff
 
   // The character after OnProcessChar; false when the handler dropped it.
   bool ProcessChar(char& c);
-  void ProcessColorChar(char c, uint16_t pair);
+  // A character to the screen (or the held text; colours are not held) and
+  // the log; a failure of the log is kept in logFailure.
+  void PutChar(char c, std::optional<uint16_t> pair, std::exception_ptr& logFailure);
   void ApplyCaretType();
   void Redimension(int rows, int userDataSize, TVelTRMColorMode mode);
-  void LogText(char c);
+  void LogText(char c, std::exception_ptr& failure);
+  // Writes the collected text; a failed write runs onFailure before it
+  // raises.
+  void WriteLog(void (TVelCustomTerminal::*onFailure)());
+  void ReleaseLog();
+  void GiveUpLog();
   void StartLogTimer();
   void ReportBufferSize();
 

@@ -4,7 +4,9 @@
 
 #include "FileUtils.h"
 
+#include <algorithm>
 #include <fstream>
+#include <functional>
 
 namespace {
 
@@ -142,17 +144,155 @@ TEST_F(LogTest, LogThatCannotBeOpened) {
   CloseHandle(held);
 }
 
-TEST_F(LogTest, FailedWritesPropagateButCloseTheFile) {
-  // Every write to this device fails: the disk is full.
+// A log that cannot be written: the screen gets every character, the first
+// failure goes to the caller once, and the log is given up.
+class LogFailureTest : public LogTest {
+ protected:
+  std::string Line(int n) {
+    TVelTRMColorMode mode;
+    return term->LineText(n, mode);
+  }
+  void ExpectLoggingOnlyWithALog() {
+    EXPECT_EQ(term->Logging() != lgOff, term->LogOpen()) << "Logging " << term->Logging();
+  }
+};
+
+TEST_F(LogFailureTest, AFailedWriteLosesNoTextAndGivesTheLogUp) {
+  using TWriter = std::function<void(TProbeTerminal*, const std::string&)>;
+  const std::pair<const char*, TWriter> writers[] = {
+      {"WriteString", [](TProbeTerminal* t, const std::string& s) { t->WriteString(s); }},
+      {"WriteChar",
+       [](TProbeTerminal* t, const std::string& s) {
+         for (char c : s)
+           t->WriteChar(c);
+         t->FlushDisplay();
+       }},
+      {"WriteColorChar",
+       [](TProbeTerminal* t, const std::string& s) {
+         for (char c : s)
+           t->WriteColorChar(c, 0, 1);
+         t->FlushDisplay();
+       }},
+  };
+  term->SetTermColorMode(cmC16_16);
+  term->SetLogSize(4);
+  for (const auto& writer : writers) {
+    SCOPED_TRACE(writer.first);
+    term->ClearTerminal();
+    term->SetLogName("Z:\\dev\\full");
+    term->SetLogging(lgAppend);
+    ASSERT_TRUE(term->LogOpen());
+    events.changes = 0;
+    int failures = 0;
+    for (const std::string text : {"hello world\r\n", "second line\r\n"}) {
+      for (char c : text) {
+        try {
+          writer.second(term, std::string(1, c));
+        } catch (const EWriteError&) {
+          ++failures;
+        }
+      }
+    }
+    EXPECT_EQ(1, failures);
+    EXPECT_EQ("hello world", Line(0));
+    EXPECT_EQ("second line", Line(1));
+    EXPECT_EQ(lgOff, term->Logging());
+    EXPECT_EQ(1, events.changes);
+    ExpectLoggingOnlyWithALog();
+  }
+  // The same in one string: the failure comes once all of it is shown.
+  term->ClearTerminal();
+  term->SetLogging(lgAppend);
+  EXPECT_THROW(term->WriteString("hello world\r\n"), EWriteError);
+  EXPECT_NO_THROW(term->WriteString("second line\r\n"));
+  EXPECT_EQ("hello world", Line(0));
+  EXPECT_EQ("second line", Line(1));
+  EXPECT_EQ(3, term->LineCount());
+}
+
+TEST_F(LogFailureTest, AFailedWriteWritesNoByteTwice) {
+  term->flakyLog = true;
+  term->SetLogSize(4);
+  term->SetLogging(lgCreate);
+  EXPECT_THROW(term->WriteString("hello"), EWriteError);
+  EXPECT_NO_THROW(term->WriteString(" world"));
+  EXPECT_EQ("hel", ReadFileBytes(log)) << "one short write, then nothing";
+  EXPECT_EQ("hello world", Line(0));
+  ExpectLoggingOnlyWithALog();
+}
+
+TEST_F(LogFailureTest, AFailingTimerFlushReportsOnceAndStopsTheTimer) {
+  // A real box runs its own message loop, in which the timer could go on.
+  int depth = 0;
+  int deepest = 0;
+  SetMessageBoxFunc([&](HWND, const std::string& text, const std::string&, UINT) {
+    boxes.push_back(text);
+    deepest = std::max(deepest, ++depth);
+    if (depth < 5)
+      classlib::PumpFor(200);
+    --depth;
+    return IDOK;
+  });
+  term->SetLogFlushTime(50);
   term->SetLogName("Z:\\dev\\full");
+  ShowForm();
   term->SetLogging(lgAppend);
   ASSERT_TRUE(term->LogOpen());
+  events.changes = 0;
+  term->WriteString("tick");
+  classlib::PumpFor(600);
+  EXPECT_EQ(std::vector<std::string>{"Stream write error"}, boxes);
+  EXPECT_EQ(1, deepest);
+  EXPECT_EQ(lgOff, term->Logging());
+  EXPECT_EQ(1, events.changes);
+  ExpectLoggingOnlyWithALog();
+  EXPECT_EQ("tick", Line(0));
+}
+
+TEST_F(LogFailureTest, PropertyChangesWhileTheLastFlushFails) {
+  const std::string fresh = TempFileName("fresh.log");
+  const struct {
+    const char* name;
+    std::function<void()> change;
+    TVelTRMLogging logging;
+    std::string file;
+  } cases[] = {
+      {"new name", [&] { term->SetLogName(fresh); }, lgAppend, fresh},
+      {"new mode", [&] { term->SetLogging(lgCreate); }, lgCreate, log},
+      {"off", [&] { term->SetLogging(lgOff); }, lgOff, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    term->SetLogging(lgOff);
+    term->SetLogName(log);
+    term->flakyLog = true;
+    term->SetLogging(lgAppend);
+    term->flakyLog = false;
+    term->WriteString("abc");
+    events.changes = 0;
+    EXPECT_THROW(c.change(), EWriteError);
+    EXPECT_EQ(c.logging, term->Logging());
+    EXPECT_EQ(1, events.changes);
+    ExpectLoggingOnlyWithALog();
+    if (c.file.empty())
+      continue;
+    EXPECT_EQ(c.file, term->LogName());
+    term->WriteString("kept");
+    term->CloseLog();
+    EXPECT_EQ("kept", ReadFileBytes(c.file));
+  }
+}
+
+TEST_F(LogFailureTest, FlushAndDestructionReportTheFailureOnce) {
+  term->SetLogName("Z:\\dev\\full");
+  term->SetLogging(lgAppend);
   term->WriteString("lost");
   EXPECT_THROW(term->FlushLog(), EWriteError);
-  EXPECT_THROW(term->CloseLog(), EWriteError);
-  EXPECT_FALSE(term->LogOpen());
+  EXPECT_NO_THROW(term->FlushLog());
+  EXPECT_NO_THROW(term->CloseLog());
+  ExpectLoggingOnlyWithALog();
   // At destruction the error is reported, not thrown.
-  term->ApplyLogging();
+  term->SetLogging(lgAppend);
   ASSERT_TRUE(term->LogOpen());
   term->WriteString("lost again");
   EXPECT_TRUE(boxes.empty());

@@ -64,11 +64,31 @@ class TPixelGrab {
   void* bits_ = nullptr;
 };
 
+class TFlakyLogStream : public TVelFileStream {
+ public:
+  using TVelFileStream::TVelFileStream;
+  int32_t Write(const void* buffer, int32_t count) override {
+    if (failed_ || count < 2)
+      return TVelFileStream::Write(buffer, count);
+    failed_ = true;
+    return TVelFileStream::Write(buffer, count - 1);
+  }
+
+ private:
+  bool failed_ = false;
+};
+
 }  // namespace
 
 // ---- Test controls ---------------------------------------------------------------
 
 VEL_COMPONENT_IMPL(TProbeTerminal, TVelTerminal)
+
+TVelFileStream* TProbeTerminal::CreateLogFile(const std::string& name, uint16_t mode) {
+  if (flakyLog)
+    return new TFlakyLogStream(name, mode);
+  return TVelTerminal::CreateLogFile(name, mode);
+}
 VEL_COMPONENT_IMPL(TSyntheticViewer, TVelCustomLineViewer)
 
 std::string TSyntheticViewer::Line(int n) {

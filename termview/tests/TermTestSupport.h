@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
-// A terminal that lets the tests read its lines as painting does.
+// A terminal that lets the tests read its lines as painting does. With
+// flakyLog its log file writes one byte short the first time, and then
+// writes as asked, as a device whose space comes and goes.
 class TProbeTerminal : public TVelTerminal {
   VEL_CLASS(TProbeTerminal, TVelTerminal)
  public:
@@ -22,6 +24,10 @@ class TProbeTerminal : public TVelTerminal {
     return text;
   }
   using TVelCustomLineViewer::MoveCursor;
+  bool flakyLog = false;
+
+ protected:
+  TVelFileStream* CreateLogFile(const std::string& name, uint16_t mode) override;
 };
 
 // A viewer whose line n reads "line n" followed by the letters of the
