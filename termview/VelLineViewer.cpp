@@ -913,9 +913,13 @@ void TVelCustomLineViewer::MouseMove(TShiftState shift, int x, int y) {
 }
 
 void TVelCustomLineViewer::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+  EndDrag();
+  TCustomControl::MouseUp(button, shift, x, y);
+}
+
+void TVelCustomLineViewer::EndDrag() {
   dragging_ = false;
   SetAutoScroll(false);
-  TCustomControl::MouseUp(button, shift, x, y);
 }
 
 void TVelCustomLineViewer::SetAutoScroll(bool on) {
@@ -1107,7 +1111,7 @@ void TVelCustomLineViewer::WMWindowPosChanged(TMessage& m) {
   UpdateScrollBars();
   SetTopRow(std::min(topRow_, std::max(0, lineCount_ - visibleRows_)));
   SetLeftCol(std::min(leftCol_, std::max(0, maxLineLength_ - visibleCols_)));
-  if (options_.Contains(loScrollToRowCursor))
+  if (KeepsCursorRowInView())
     ScrollRowIntoView();
   if (options_.Contains(loScrollToColCursor))
     ScrollColIntoView();
@@ -1142,8 +1146,7 @@ void TVelCustomLineViewer::Dispatch(TMessage& m) {
       CreateCaretIfFocused();
       break;
     case WM_KILLFOCUS:
-      dragging_ = false;
-      SetAutoScroll(false);
+      EndDrag();
       FreeCaret();
       TCustomControl::Dispatch(m);
       break;
@@ -1152,7 +1155,9 @@ void TVelCustomLineViewer::Dispatch(TMessage& m) {
       break;
     case WM_TIMER:
       if (m.WParam == kAutoScrollTimer) {
-        AutoScrollTick();
+        // A tick may still be queued when the drag has ended.
+        if (autoScroll_)
+          AutoScrollTick();
         m.Result = 0;
       } else if (m.WParam == kScrollBarTimer) {
         KillTimer(WindowHandle(), kScrollBarTimer);

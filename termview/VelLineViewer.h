@@ -122,6 +122,8 @@ class TVelCustomLineViewer : public TCustomControl {
                            std::string& text);
   virtual bool ScrollColIntoView();
   virtual bool ScrollRowIntoView();
+  // Whether a change of the window's size scrolls the cursor row into view.
+  virtual bool KeepsCursorRowInView() const { return options_.Contains(loScrollToRowCursor); }
 
   virtual void DoBof();
   virtual void DoEof();
@@ -139,6 +141,8 @@ class TVelCustomLineViewer : public TCustomControl {
   void UpdateScrollBars();
   void MarkUpdatePending() { updatePending_ = true; }
   void MoveCursor(const TPoint& cell, bool extend);
+  // Ends a drag of the mouse and its auto-scroll.
+  void EndDrag();
 
   void CreateParams(TCreateParams& params) override;
   void CreateWnd() override;

@@ -126,13 +126,15 @@ void TVelCustomTerminal::SetTerminalCaret(TVelCLVCaretType type) {
 }
 
 // Allocates before anything is stored, so that a failure leaves every value
-// as it was; the old text is gone, so the whole window repaints.
+// as it was; the old text is gone, so the whole window repaints and no
+// selection is left pointing into it.
 void TVelCustomTerminal::Redimension(int rows, int userDataSize, TVelTRMColorMode mode) {
   if (buffer_)
     buffer_->SetDimensions(rows, kTerminalColumns, userDataSize, mode);
   scrollBackRows_ = rows;
   userDataSize_ = userDataSize;
   termColorMode_ = mode;
+  ClearSelection();
   Invalidate();
 }
 
@@ -225,6 +227,7 @@ void TVelCustomTerminal::ClearTerminal() {
   if (!buffer_)
     return;
   buffer_->ClearBuffer();
+  ClearSelection();
   SetLineCount(1);
   Invalidate();
   CursorToWritePos(true);
@@ -269,6 +272,8 @@ void TVelCustomTerminal::SetScrollBackMode(bool on) {
     heldText_.clear();
     ScrollColIntoView();
   } else {
+    // A drag begun in scroll-back mode would go on selecting live text.
+    EndDrag();
     ClearSelection();
     if (heldText_.empty()) {
       CursorToWritePos(false);

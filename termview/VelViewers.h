@@ -116,6 +116,11 @@ class TVelCustomTerminal : public TVelCustomLineViewer, private IVelTerminalBuff
   void GetLineText(int line, TVelTRMColorMode& mode, TVelCLVCharColors& colors,
                    std::string& text) override;
   bool ScrollColIntoView() override;
+  // Live, the view follows the write position, also when the window
+  // changes size.
+  bool KeepsCursorRowInView() const override {
+    return !scrollBackMode_ || TVelCustomLineViewer::KeepsCursorRowInView();
+  }
   void DoEof() override;
   void KeyDown(WORD& key, TShiftState shift) override;
   void KeyPress(char& key) override;

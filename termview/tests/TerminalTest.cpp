@@ -182,6 +182,95 @@ TEST_F(TerminalTest, ScrollBackModeWaysInAndOut) {
   }
 }
 
+TEST_F(TerminalTest, LiveOutputEndsADrag) {
+  // As the terminal program sets it up: every move of a drag selects.
+  term->SetOptions(TVelCLVOptions{loCanSelect});
+  ShowForm();
+  term->SetFocus();
+  WriteLines(60);
+  Settle();
+  auto at = [&](int col, int viewRow) {
+    return TPoint(col * term->CharWidth() + term->CharWidth() / 2,
+                  viewRow * term->LineHeight() + term->LineHeight() / 2);
+  };
+  auto send = [&](UINT msg, const TPoint& p) { SendMouse(term, msg, p.x, p.y, MK_LBUTTON); };
+  auto dataArrives = [&] {
+    for (char c : std::string("\r\nmore"))
+      term->WriteColorChar(c, 0, 1);
+    term->FlushDisplay();
+  };
+  auto expectLive = [&] {
+    EXPECT_FALSE(term->ScrollBackMode());
+    EXPECT_FALSE(term->HasSelection());
+    EXPECT_FALSE(term->AutoScrolling());
+    EXPECT_EQ(TPoint(term->Buffer()->WriteCol(), term->Buffer()->WriteRow()), term->CursorPos());
+  };
+  send(WM_LBUTTONDOWN, at(2, 3));
+  send(WM_MOUSEMOVE, at(6, 5));
+  ASSERT_TRUE(term->ScrollBackMode());
+  ASSERT_TRUE(term->HasSelection());
+  dataArrives();
+  send(WM_MOUSEMOVE, at(9, 7));
+  expectLive();
+  SendMouse(term, WM_LBUTTONUP, 0, 0);
+
+  // Outside the window the drag scrolls by a timer, which stops too.
+  send(WM_LBUTTONDOWN, at(2, 3));
+  const TPoint below = term->ClientToScreen(TPoint(40, term->ClientHeight() + 30));
+  SetCursorPos(below.x, below.y);
+  send(WM_MOUSEMOVE, term->ScreenToClient(below));
+  ASSERT_TRUE(term->AutoScrolling());
+  dataArrives();
+  classlib::PumpFor(200);
+  expectLive();
+  // Nor does a tick that was already queued.
+  SendMessageA(term->Handle(), WM_TIMER, kAutoScrollTimer, 0);
+  expectLive();
+  SendMouse(term, WM_LBUTTONUP, 0, 0);
+}
+
+TEST_F(TerminalTest, ClearingAndRedimensioningDropTheSelection) {
+  const std::pair<const char*, std::function<void()>> changes[] = {
+      {"ClearTerminal", [&] { term->ClearTerminal(); }},
+      {"ScrollBackRows", [&] { term->SetScrollBackRows(term->ScrollBackRows() + 10); }},
+      {"TermColorMode", [&] { term->SetTermColorMode(cmL16_16); }},
+      {"UserDataSize", [&] { term->SetUserDataSize(term->UserDataSize() + 1); }},
+      {"Color", [&] { term->SetColor(term->Color() == clNavy ? clTeal : clNavy); }},
+  };
+  ShowForm();
+  for (const auto& change : changes) {
+    SCOPED_TRACE(change.first);
+    WriteLines(60);
+    term->SetScrollBackMode(true);
+    term->MoveCursor(TPoint(1, 30), false);
+    term->MoveCursor(TPoint(3, 32), true);
+    ASSERT_TRUE(term->HasSelection());
+    change.second();
+    EXPECT_FALSE(term->HasSelection());
+    EXPECT_EQ("", term->GetSelectedText());
+    term->SetScrollBackMode(false);
+  }
+}
+
+TEST_F(TerminalTest, ResizingKeepsTheLatestLineInView) {
+  term->SetOptions(TVelCLVOptions{loCanSelect});
+  ShowForm();
+  WriteLines(60);
+  Settle();
+  for (int rows : {-5, 3, -9}) {
+    SCOPED_TRACE(rows);
+    term->SetHeight(term->Height() + rows * term->LineHeight());
+    Settle();
+    EXPECT_EQ(term->LineCount() - term->VisibleRows(), term->TopRow());
+  }
+  // In scroll-back mode the view stays where the user put it.
+  term->SetScrollBackMode(true);
+  term->SetTopRow(10);
+  term->SetHeight(term->Height() - 2 * term->LineHeight());
+  Settle();
+  EXPECT_EQ(10, term->TopRow());
+}
+
 TEST_F(TerminalTest, HeldTextIsReplayedInOrderAndLoggedOnce) {
   const std::string log = TempFileName("held.log");
   term->SetLogName(log);
