@@ -186,10 +186,14 @@ void TVelCustomLineViewer::SetName(const std::string& name) {
 void TVelCustomLineViewer::UpdateMetrics() {
   if (!HandleAllocated() || Loading())
     return;
-  {
-    const TMeasureDC measure(WindowHandle(), Font()->Handle());
+  // Measuring costs a device context: only another font is measured again.
+  const HFONT font = Font()->Handle();
+  if (font != measuredFont_) {
+    const TMeasureDC measure(WindowHandle(), font);
     GetTextMetricsA(measure.DC(), &metrics_);
+    measuredFont_ = font;
   }
+  const int oldCells[] = {lineHeight_, charWidth_, visibleColsPartial_, visibleRowsPartial_};
   lineHeight_ = std::max(1, static_cast<int>(metrics_.tmHeight + metrics_.tmExternalLeading));
   charWidth_ = std::max(1, static_cast<int>(metrics_.tmAveCharWidth));
   const TRect client = ClientRect();
@@ -199,6 +203,10 @@ void TVelCustomLineViewer::UpdateMetrics() {
   visibleColsPartial_ = visibleCols_ + (width % charWidth_ ? 1 : 0);
   visibleRows_ = height / lineHeight_;
   visibleRowsPartial_ = visibleRows_ + (height % lineHeight_ ? 1 : 0);
+  const int newCells[] = {lineHeight_, charWidth_, visibleColsPartial_, visibleRowsPartial_};
+  // Recorded rows no longer match the window's.
+  if (!std::equal(std::begin(oldCells), std::end(oldCells), std::begin(newCells)))
+    pending_.Whole = pending_.Whole || pending_.Any();
 }
 
 int TVelCustomLineViewer::GetScrollLineCount() {
@@ -281,6 +289,7 @@ void TVelCustomLineViewer::CreateParams(TCreateParams& params) {
 }
 
 void TVelCustomLineViewer::CreateWnd() {
+  pending_ = TPendingView();
   TCustomControl::CreateWnd();
   vertBar_ = horzBar_ = TBar();
   UpdateMetrics();
@@ -301,8 +310,23 @@ void TVelCustomLineViewer::InvalidateClientRect(TRect r) {
   r.top = std::max(r.top, client.top);
   r.right = std::min(r.right, client.right);
   r.bottom = std::min(r.bottom, client.bottom);
-  if (r.left < r.right && r.top < r.bottom)
-    InvalidateRect(WindowHandle(), &r, FALSE);
+  if (r.left >= r.right || r.top >= r.bottom)
+    return;
+  if (recording_) {
+    PendRect(r);
+    return;
+  }
+  ApplyPendingView();
+  InvalidateRect(WindowHandle(), &r, FALSE);
+}
+
+void TVelCustomLineViewer::Invalidate() {
+  if (recording_ && HandleAllocated()) {
+    pending_.Whole = true;
+    return;
+  }
+  ApplyPendingView();
+  TCustomControl::Invalidate();
 }
 
 void TVelCustomLineViewer::InvalidateCells(const TRect& cells, bool wholeLines) {
@@ -358,6 +382,9 @@ void TVelCustomLineViewer::InvalidateBetween(const TPoint& a, const TPoint& b) {
 }
 
 void TVelCustomLineViewer::DoUpdateWindow() {
+  if (recording_)
+    return;
+  ApplyPendingView();
   if (!updatePending_)
     return;
   updatePending_ = false;
@@ -365,10 +392,153 @@ void TVelCustomLineViewer::DoUpdateWindow() {
     UpdateWindow(WindowHandle());
 }
 
+// ---- Changes recorded for the next frame -----------------------------------------------
+
+void TVelCustomLineViewer::ChangeInFrame(const std::function<void()>& change) {
+  if (recording_) {
+    change();
+    return;
+  }
+  recording_ = true;
+  try {
+    change();
+  } catch (...) {
+    recording_ = false;
+    ScheduleViewUpdate();
+    throw;
+  }
+  recording_ = false;
+  ScheduleViewUpdate();
+}
+
+void TVelCustomLineViewer::ScheduleViewUpdate() {
+  if (!pending_.Any())
+    return;
+  const DWORD since = GetTickCount() - lastViewUpdate_;
+  if (since >= kFrameMs) {
+    UpdateViewNow();
+    return;
+  }
+  if (frameTimer_ || !HandleAllocated())
+    return;
+  SetTimer(WindowHandle(), kViewUpdateTimer, kFrameMs - since, nullptr);
+  frameTimer_ = true;
+}
+
+void TVelCustomLineViewer::UpdateViewNow() {
+  ApplyPendingView();
+  updatePending_ = false;
+  if (HandleAllocated())
+    UpdateWindow(WindowHandle());
+}
+
+// The recorded rows, sized to the window's; false when the whole window
+// repaints anyway.
+bool TVelCustomLineViewer::PrepareRows() {
+  if (pending_.Whole)
+    return false;
+  const size_t rows = static_cast<size_t>(std::max(0, visibleRowsPartial_));
+  if (pending_.Rows.size() != rows) {
+    if (pending_.Dirty) {
+      pending_.Whole = true;
+      return false;
+    }
+    pending_.Rows.assign(rows, TSpan());
+  }
+  return true;
+}
+
+void TVelCustomLineViewer::PendRect(const TRect& r) {
+  if (!PrepareRows() || pending_.Rows.empty())
+    return;
+  const int last = std::min(static_cast<int>(pending_.Rows.size()) - 1,
+                            static_cast<int>(r.bottom - 1) / lineHeight_);
+  for (int k = static_cast<int>(r.top) / lineHeight_; k <= last; ++k) {
+    TSpan& span = pending_.Rows[k];
+    if (span.Left >= span.Right) {
+      span = TSpan{r.left, r.right};
+    } else {
+      span.Left = std::min(span.Left, r.left);
+      span.Right = std::max(span.Right, r.right);
+    }
+  }
+  pending_.Dirty = true;
+}
+
+// What was recorded moves with the content; the strip that the move
+// uncovers repaints, as ScrollWindowEx would have it.
+void TVelCustomLineViewer::PendShift(int lines) {
+  pending_.Shift += lines;
+  if (!PrepareRows())
+    return;
+  std::vector<TSpan>& rows = pending_.Rows;
+  const int count = static_cast<int>(rows.size());
+  const int n = std::abs(lines);
+  if (n >= count) {
+    pending_.Whole = true;
+    return;
+  }
+  const TSpan full{0, ClientWidth()};
+  if (lines < 0) {
+    std::move(rows.begin() + n, rows.end(), rows.begin());
+    // A partial bottom row counts as uncovered too.
+    const int first = std::max(0, (ClientHeight() - n * lineHeight_) / lineHeight_);
+    std::fill(rows.begin() + std::min(first, count), rows.end(), full);
+  } else {
+    std::move_backward(rows.begin(), rows.end() - n, rows.end());
+    std::fill(rows.begin(), rows.begin() + n, full);
+  }
+  pending_.Dirty = true;
+}
+
+// One scroll for the whole shift, one invalidation per run of rows with the
+// same span, one caret move.
+void TVelCustomLineViewer::ApplyPendingView() {
+  if (!pending_.Any())
+    return;
+  const TPendingView done = std::move(pending_);
+  pending_ = TPendingView();
+  if (!HandleAllocated())
+    return;
+  if (done.Whole) {
+    InvalidateRect(WindowHandle(), nullptr, FALSE);
+  } else {
+    ScrollPixelsV(done.Shift);
+    const int count = static_cast<int>(done.Rows.size());
+    const LONG height = ClientHeight();
+    for (int k = 0; k < count;) {
+      const TSpan span = done.Rows[k];
+      int end = k + 1;
+      while (end < count && done.Rows[end].Left == span.Left && done.Rows[end].Right == span.Right)
+        ++end;
+      if (span.Left < span.Right) {
+        const RECT r{span.Left, k * lineHeight_, span.Right,
+                     std::min<LONG>(end * lineHeight_, height)};
+        InvalidateRect(WindowHandle(), &r, FALSE);
+      }
+      k = end;
+    }
+  }
+  if (done.Caret || done.Shift != 0)
+    PlaceCaretNow();
+  lastViewUpdate_ = GetTickCount();
+}
+
 // ---- Scrolling ----------------------------------------------------------------------
 
 void TVelCustomLineViewer::ScrollContentV(int lines) {
   if (!HandleAllocated() || lines == 0)
+    return;
+  if (recording_) {
+    PendShift(lines);
+    return;
+  }
+  ApplyPendingView();
+  ScrollPixelsV(lines);
+}
+
+void TVelCustomLineViewer::ScrollPixelsV(int lines) {
+  if (lines == 0)
     return;
   const TRect client = ClientRect();
   const int shift = std::abs(lines) * lineHeight_;
@@ -386,6 +556,11 @@ void TVelCustomLineViewer::ScrollContentV(int lines) {
 void TVelCustomLineViewer::ScrollContentH(int cols) {
   if (!HandleAllocated() || cols == 0)
     return;
+  if (recording_) {
+    pending_.Whole = true;
+    return;
+  }
+  ApplyPendingView();
   const TRect client = ClientRect();
   const int shift = std::abs(cols) * charWidth_;
   if (std::abs(cols) < visibleCols_ / 2) {
@@ -622,6 +797,17 @@ void TVelCustomLineViewer::SetCaretType(TVelCLVCaretType type) {
 }
 
 void TVelCustomLineViewer::PlaceCaret() {
+  if (!caretCreated_ || !options_.Contains(loShowCaretCursor) || !HandleAllocated())
+    return;
+  if (recording_) {
+    pending_.Caret = true;
+    return;
+  }
+  ApplyPendingView();
+  PlaceCaretNow();
+}
+
+void TVelCustomLineViewer::PlaceCaretNow() {
   if (!caretCreated_ || !options_.Contains(loShowCaretCursor) || !HandleAllocated())
     return;
   const TPoint p((cursor_.x - leftCol_) * charWidth_ + leftSpace_ + caretOffset_.x,
@@ -1123,6 +1309,7 @@ void TVelCustomLineViewer::WMWindowPosChanged(TMessage& m) {
 
 void TVelCustomLineViewer::CMFontChanged(TMessage& m) {
   TCustomControl::Dispatch(m);
+  measuredFont_ = nullptr;
   UpdateMetrics();
   UpdateScrollBars();
   FreeCaret();
@@ -1153,11 +1340,21 @@ void TVelCustomLineViewer::Dispatch(TMessage& m) {
     case WM_WINDOWPOSCHANGED:
       WMWindowPosChanged(m);
       break;
+    case WM_PAINT:
+      // Pixels still to be moved must move before anything is drawn.
+      ApplyPendingView();
+      TCustomControl::Dispatch(m);
+      break;
     case WM_TIMER:
       if (m.WParam == kAutoScrollTimer) {
         // A tick may still be queued when the drag has ended.
         if (autoScroll_)
           AutoScrollTick();
+        m.Result = 0;
+      } else if (m.WParam == kViewUpdateTimer) {
+        KillTimer(WindowHandle(), kViewUpdateTimer);
+        frameTimer_ = false;
+        UpdateViewNow();
         m.Result = 0;
       } else if (m.WParam == kScrollBarTimer) {
         KillTimer(WindowHandle(), kScrollBarTimer);
@@ -1173,6 +1370,9 @@ void TVelCustomLineViewer::Dispatch(TMessage& m) {
       SetAutoScroll(false);
       KillTimer(WindowHandle(), kScrollBarTimer);
       barTimer_ = false;
+      KillTimer(WindowHandle(), kViewUpdateTimer);
+      frameTimer_ = false;
+      pending_ = TPendingView();
       TCustomControl::Dispatch(m);
       break;
     case CM_FONTCHANGED:

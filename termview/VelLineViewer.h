@@ -12,6 +12,7 @@
 #include "Controls.h"
 #include "VelTermBuffer.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,10 @@ using TVelCLVDrawLeftSpEvent = TClosure<void(TObject* sender, int line, int left
 constexpr UINT_PTR kAutoScrollTimer = 1;
 // The timer that draws scroll bars changed during a burst.
 constexpr UINT_PTR kScrollBarTimer = 3;
+// The timer that brings the window up to date after recorded changes.
+constexpr UINT_PTR kViewUpdateTimer = 4;
+// The window is brought up to date at most once per frame.
+constexpr DWORD kFrameMs = 16;
 // The vertical scroll bar always spans 0 .. kScrollRange.
 constexpr int kScrollRange = 32767;
 
@@ -102,6 +107,7 @@ class TVelCustomLineViewer : public TCustomControl {
   void ScrollContentV(int lines);
   void InvalidateCells(const TRect& cells, bool wholeLines);
   void InvalidateLeftSpace(int firstRow, int lastRow);
+  void Invalidate() override;
   TVelCLVCharColors& CharColors() { return charColors_; }
 
   TNotifyEvent OnBof;
@@ -143,6 +149,12 @@ class TVelCustomLineViewer : public TCustomControl {
   void MoveCursor(const TPoint& cell, bool extend);
   // Ends a drag of the mouse and its auto-scroll.
   void EndDrag();
+  // Runs change with the window's work recorded instead of done: pixels
+  // scrolled, cells invalidated, the caret placed. The window is then
+  // brought up to date at once when its last update is a frame old, else
+  // by a timer within the frame, so that a burst of changes costs one
+  // scroll, one caret move and one paint per frame.
+  void ChangeInFrame(const std::function<void()>& change);
 
   void CreateParams(TCreateParams& params) override;
   void CreateWnd() override;
@@ -201,6 +213,30 @@ class TVelCustomLineViewer : public TCustomControl {
   void SetBar(int bar, const TBarValues& values);
   void DrawBars();
 
+  // Window work recorded by ChangeInFrame and not yet done. Rows are rows of
+  // the client; a row's span is the pixel columns to repaint (none when
+  // Left >= Right).
+  struct TSpan {
+    LONG Left = 0;
+    LONG Right = 0;
+  };
+  struct TPendingView {
+    int Shift = 0;  // lines the drawn content moved (negative: up)
+    bool Whole = false;
+    bool Caret = false;
+    bool Dirty = false;
+    std::vector<TSpan> Rows;
+    bool Any() const { return Shift != 0 || Whole || Caret || Dirty; }
+  };
+  void PendRect(const TRect& r);
+  void PendShift(int lines);
+  bool PrepareRows();
+  void ApplyPendingView();
+  void UpdateViewNow();
+  void ScheduleViewUpdate();
+  void ScrollPixelsV(int lines);
+  void PlaceCaretNow();
+
   void WMScroll(TMessage& m, bool vertical);
   void WMWindowPosChanged(TMessage& m);
   void CMFontChanged(TMessage& m);
@@ -253,4 +289,9 @@ class TVelCustomLineViewer : public TCustomControl {
   TBar horzBar_;
   bool barTimer_ = false;
   DWORD lastBarsDraw_ = 0;
+  bool recording_ = false;
+  TPendingView pending_;
+  bool frameTimer_ = false;
+  DWORD lastViewUpdate_ = 0;
+  HFONT measuredFont_ = nullptr;
 };

@@ -218,9 +218,10 @@ void TVelCustomTerminal::ReportBufferSize() {
     OnScrBckBufChange(this, static_cast<int>(heldText_.size()));
 }
 
+// What the flush changes reaches the window within a frame.
 void TVelCustomTerminal::FlushDisplay() {
   if (!scrollBackMode_ && buffer_)
-    buffer_->FlushChanges();
+    ChangeInFrame([this] { buffer_->FlushChanges(); });
 }
 
 void TVelCustomTerminal::ClearTerminal() {

@@ -1,8 +1,25 @@
 // What a flush leaves on the screen must be what a full repaint draws, also
-// when the client height is not a whole number of lines.
+// when the client height is not a whole number of lines; flushes reach the
+// screen within a frame.
 #include "TermTestSupport.h"
 
 namespace {
+
+// Counts the paints a control's window gets.
+struct TPaintCounter {
+  explicit TPaintCounter(TControl* c) : control(c), previous(c->WindowProc()) {
+    c->SetWindowProc(Method<&TPaintCounter::Proc>(this));
+  }
+  ~TPaintCounter() { control->SetWindowProc(previous); }
+  void Proc(TMessage& m) {
+    if (m.Msg == WM_PAINT)
+      ++paints;
+    previous(m);
+  }
+  TControl* control;
+  TWndMethod previous;
+  int paints = 0;
+};
 
 class PaintTest : public TermFormTest {
  protected:
@@ -72,6 +89,31 @@ TEST_F(PaintTest, RedimensioningRepaintsEverything) {
   term->SetUserDataSize(3);
   Settle();
   EXPECT_EQ(RepaintedPixels(term), ClientPixels(term));
+}
+
+TEST_F(PaintTest, AFlushAfterAQuietSpellShowsAtOnce) {
+  // As typed echo: nothing else runs before the screen is read.
+  for (int n = 0; n < 3; ++n) {
+    classlib::PumpFor(2 * kFrameMs);
+    WriteLine(n);
+    term->FlushDisplay();
+    const std::vector<uint32_t> shown = ScreenPixels(term);
+    ASSERT_EQ(RepaintedPixels(term), shown) << "line " << n;
+  }
+}
+
+TEST_F(PaintTest, ABurstOfFlushesPaintsOncePerFrameAndShowsAll) {
+  const TPaintCounter counter(term);
+  const DWORD start = GetTickCount();
+  for (int n = 0; n < 40; ++n) {
+    WriteLine(n);
+    term->FlushDisplay();
+  }
+  const DWORD frames = (GetTickCount() - start) / kFrameMs + 1;
+  EXPECT_LE(counter.paints, static_cast<int>(frames) + 1);
+  classlib::PumpFor(4 * kFrameMs);
+  const std::vector<uint32_t> shown = ScreenPixels(term);
+  EXPECT_EQ(RepaintedPixels(term), shown);
 }
 
 TEST_F(PaintTest, EveryByteAndColourPairPaints) {

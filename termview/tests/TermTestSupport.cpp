@@ -205,6 +205,10 @@ bool HasUpdate(TWinControl* control, TRect* box) {
 
 std::vector<uint32_t> ClientPixels(TWinControl* control) {
   UpdateWindow(control->Handle());
+  return ScreenPixels(control);
+}
+
+std::vector<uint32_t> ScreenPixels(TWinControl* control) {
   const TRect client = control->ClientRect();
   TPixelGrab grab(client.Width(), client.Height());
   HDC dc = GetDC(control->Handle());

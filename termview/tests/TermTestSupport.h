@@ -80,7 +80,9 @@ void SendWheel(TWinControl* control, int delta);
 void Settle();
 // Whether the window has an update region, and its bounding box.
 bool HasUpdate(TWinControl* control, TRect* box = nullptr);
-// The client pixels as 0x00RRGGBB values, row by row, taken from the screen.
+// The client pixels as 0x00RRGGBB values, row by row, as the screen shows
+// them now; ClientPixels lets a pending paint run first.
+std::vector<uint32_t> ScreenPixels(TWinControl* control);
 std::vector<uint32_t> ClientPixels(TWinControl* control);
 // The pixels after a full repaint of the client.
 std::vector<uint32_t> RepaintedPixels(TWinControl* control);
