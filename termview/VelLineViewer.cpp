@@ -1179,13 +1179,17 @@ void TVelCustomLineViewer::DrawLeftSpace(int line, const TRect& rect, TVelCLVLin
   Canvas()->FillRect(rect);
 }
 
+void TVelCustomLineViewer::UseStyle(HDC& dc, TFontStyles style, TFontStyles& current) {
+  if (style == current)
+    return;
+  Canvas()->Font()->SetStyle(style);
+  current = style;
+  dc = Canvas()->Handle();
+}
+
 void TVelCustomLineViewer::DrawRun(HDC& dc, const TRect& rect, TFontStyles& current,
                                    const char* text, int count, const TVelCLVCharColor& colors) {
-  if (colors.Style != current) {
-    Canvas()->Font()->SetStyle(colors.Style);
-    current = colors.Style;
-    dc = Canvas()->Handle();
-  }
+  UseStyle(dc, colors.Style, current);
   SetBkColor(dc, ColorToRGB(colors.Back));
   SetTextColor(dc, ColorToRGB(colors.Text));
   ExtTextOutA(dc, rect.left, rect.bottom - metrics_.tmDescent, ETO_OPAQUE | ETO_CLIPPED, &rect,
@@ -1206,6 +1210,47 @@ TVelCLVCharColor TVelCustomLineViewer::ColumnColors(int col, int from, int to,
   }
 }
 
+namespace {
+
+bool SameBack(const TVelCLVCharColor& a, const TVelCLVCharColor& b) {
+  return a.Back == b.Back;
+}
+
+bool SameText(const TVelCLVCharColor& a, const TVelCLVCharColor& b) {
+  return a.Text == b.Text && a.Style == b.Style;
+}
+
+bool SameCell(const TVelCLVCharColor& a, const TVelCLVCharColor& b) {
+  return SameBack(a, b) && SameText(a, b);
+}
+
+// The end of the run of cells that begins at start and share what same
+// compares.
+template <typename TSame>
+size_t RunEnd(const std::vector<TVelCLVCharColor>& cells, size_t start, TSame same) {
+  size_t end = start + 1;
+  while (end < cells.size() && same(cells[start], cells[end]))
+    ++end;
+  return end;
+}
+
+template <typename TSame>
+int CountRuns(const std::vector<TVelCLVCharColor>& cells, TSame same) {
+  int runs = 0;
+  for (size_t start = 0; start < cells.size(); start = RunEnd(cells, start, same))
+    ++runs;
+  return runs;
+}
+
+}  // namespace
+
+TRect TVelCustomLineViewer::CellsRect(const TRect& textRect, size_t first, size_t end) const {
+  const LONG left = textRect.left + static_cast<LONG>(first) * charWidth_;
+  return TRect(left, textRect.top,
+               std::min<LONG>(textRect.left + static_cast<LONG>(end) * charWidth_, textRect.right),
+               textRect.bottom);
+}
+
 void TVelCustomLineViewer::DrawCharRuns(HDC& dc, int line, const TRect& textRect,
                                         const std::string& visible, TVelTRMColorMode mode,
                                         TVelCLVLineState state, TFontStyles& current) {
@@ -1216,25 +1261,70 @@ void TVelCustomLineViewer::DrawCharRuns(HDC& dc, int line, const TRect& textRect
     to = line == selEnd_.y ? selEnd_.x : maxLineLength_ - 1;
   }
   const int last = std::min(leftCol_ + visibleCols_, maxLineLength_ - 1);
+  const size_t count = static_cast<size_t>(std::max(0, last - leftCol_ + 1));
   std::string padded = visible;
-  padded.resize(std::max(0, last - leftCol_ + 1), ' ');
-  int start = leftCol_;
-  TVelCLVCharColor runColors = ColumnColors(start, from, to, mode);
-  for (int c = leftCol_ + 1; c <= last + 1; ++c) {
-    TVelCLVCharColor next;
-    if (c <= last) {
-      next = ColumnColors(c, from, to, mode);
-      if (next.Back == runColors.Back && next.Text == runColors.Text &&
-          next.Style == runColors.Style)
-        continue;
+  padded.resize(count, ' ');
+  cellColors_.resize(count);
+  for (size_t i = 0; i < count; ++i)
+    cellColors_[i] = ColumnColors(leftCol_ + static_cast<int>(i), from, to, mode);
+  textLayers_.clear();
+  for (size_t i = 0; i < count; ++i) {
+    const auto same = [&](const TVelCLVCharColor& c) { return SameText(c, cellColors_[i]); };
+    if (padded[i] != ' ' && std::none_of(textLayers_.begin(), textLayers_.end(), same))
+      textLayers_.push_back(cellColors_[i]);
+  }
+  // Either way each glyph is drawn once, and calls cost alike: where
+  // colours change often, a fill per background and one transparent call
+  // per text colour take fewer than a call per run.
+  const int layerCalls = CountRuns(cellColors_, SameBack) + static_cast<int>(textLayers_.size());
+  if (CountRuns(cellColors_, SameCell) <= layerCalls) {
+    for (size_t start = 0; start < count;) {
+      const size_t end = RunEnd(cellColors_, start, SameCell);
+      DrawRun(dc, CellsRect(textRect, start, end), current, padded.data() + start,
+              static_cast<int>(end - start), cellColors_[start]);
+      start = end;
     }
-    const int count = c - start;
-    const int left = textRect.left + (start - leftCol_) * charWidth_;
-    const TRect runRect(left, textRect.top,
-                        std::min<LONG>(left + count * charWidth_, textRect.right), textRect.bottom);
-    DrawRun(dc, runRect, current, padded.data() + (start - leftCol_), count, runColors);
-    start = c;
-    runColors = next;
+  } else {
+    DrawLayers(dc, textRect, padded, current);
+  }
+}
+
+void TVelCustomLineViewer::DrawLayers(HDC& dc, const TRect& textRect, const std::string& text,
+                                      TFontStyles& current) {
+  const size_t count = text.size();
+  for (size_t start = 0; start < count;) {
+    const size_t end = RunEnd(cellColors_, start, SameBack);
+    const TRect fill = CellsRect(textRect, start, end);
+    SetBkColor(dc, ColorToRGB(cellColors_[start].Back));
+    ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &fill, nullptr, 0, nullptr);
+    start = end;
+  }
+  SetBkMode(dc, TRANSPARENT);
+  for (const TVelCLVCharColor& layer : textLayers_) {
+    if (layer.Style != current) {
+      UseStyle(dc, layer.Style, current);
+      SetBkMode(dc, TRANSPARENT);
+    }
+    // Only this colour's characters, each advancing to the next of them.
+    layerText_.clear();
+    layerAdvances_.clear();
+    size_t first = count;
+    size_t end = 0;
+    for (size_t i = 0; i < count; ++i) {
+      if (text[i] == ' ' || !SameText(cellColors_[i], layer))
+        continue;
+      if (first == count)
+        first = i;
+      else
+        layerAdvances_.push_back(static_cast<INT>(i + 1 - end) * charWidth_);
+      layerText_ += text[i];
+      end = i + 1;
+    }
+    layerAdvances_.push_back(charWidth_);
+    const TRect r = CellsRect(textRect, first, end);
+    SetTextColor(dc, ColorToRGB(layer.Text));
+    ExtTextOutA(dc, r.left, r.bottom - metrics_.tmDescent, ETO_CLIPPED, &r, layerText_.data(),
+                static_cast<UINT>(layerText_.size()), layerAdvances_.data());
   }
 }
 

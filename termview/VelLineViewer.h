@@ -241,8 +241,14 @@ class TVelCustomLineViewer : public TCustomControl {
   void WMWindowPosChanged(TMessage& m);
   void CMFontChanged(TMessage& m);
 
+  void UseStyle(HDC& dc, TFontStyles style, TFontStyles& current);
   void DrawRun(HDC& dc, const TRect& rect, TFontStyles& current, const char* text, int count,
                const TVelCLVCharColor& colors);
+  // One opaque fill per run of one background, then one transparent call
+  // per text colour (textLayers_).
+  void DrawLayers(HDC& dc, const TRect& textRect, const std::string& text, TFontStyles& current);
+  // The pixels of the visible cells first .. end - 1 inside textRect.
+  TRect CellsRect(const TRect& textRect, size_t first, size_t end) const;
   void DrawCharRuns(HDC& dc, int line, const TRect& textRect, const std::string& visible,
                     TVelTRMColorMode mode, TVelCLVLineState state, TFontStyles& current);
   TVelCLVCharColor ColumnColors(int col, int from, int to, TVelTRMColorMode mode) const;
@@ -285,6 +291,13 @@ class TVelCustomLineViewer : public TCustomControl {
   bool dragging_ = false;
   TEXTMETRICA metrics_{};
   std::vector<uint32_t> advances_;
+  // Per visible cell of the line being drawn, its colours; the distinct text
+  // colours of its characters; the characters of one of them and their
+  // advances.
+  TVelCLVCharColors cellColors_;
+  TVelCLVCharColors textLayers_;
+  std::string layerText_;
+  std::vector<INT> layerAdvances_;
   TBar vertBar_;
   TBar horzBar_;
   bool barTimer_ = false;

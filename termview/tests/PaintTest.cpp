@@ -1,7 +1,11 @@
 // What a flush leaves on the screen must be what a full repaint draws, also
 // when the client height is not a whole number of lines; flushes reach the
-// screen within a frame.
+// screen within a frame, and every cell shows in its own colours.
 #include "TermTestSupport.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
 
 namespace {
 
@@ -114,6 +118,59 @@ TEST_F(PaintTest, ABurstOfFlushesPaintsOncePerFrameAndShowsAll) {
   classlib::PumpFor(4 * kFrameMs);
   const std::vector<uint32_t> shown = ScreenPixels(term);
   EXPECT_EQ(RepaintedPixels(term), shown);
+}
+
+TEST_F(PaintTest, EveryCellShowsInItsOwnColours) {
+  // Row 0 changes colours on every cell, row 1 in long runs; in scroll-back
+  // mode part of row 0 is selected. No caret may invert a cell.
+  term->SetOptions(term->Options() - TVelCLVOptions{loShowCaretCursor});
+  auto colours = [](int row, int col) {
+    const int fore = row == 0 ? 1 + col % 14 : 1 + col / 10;
+    const int back = row == 0 ? (col / 3 % 2 ? 0 : 15) : col / 15 % 2 ? 0 : 15;
+    return std::make_pair(fore, back);
+  };
+  const int cols = term->VisibleCols();
+  for (int row = 0; row < 2; ++row) {
+    for (int col = 0; col < cols; ++col)
+      term->WriteColorChar('H', static_cast<uint8_t>(colours(row, col).second),
+                           static_cast<uint8_t>(colours(row, col).first));
+    term->WriteColorChar('\r', 0, 0);
+    term->WriteColorChar('\n', 0, 0);
+  }
+  term->FlushDisplay();
+  term->SetScrollBackMode(true);
+  term->SetTopRow(0);
+  term->MoveCursor(TPoint(4, 0), false);
+  term->MoveCursor(TPoint(9, 0), true);
+  Settle();
+  const std::vector<uint32_t> pixels = ClientPixels(term);
+  const int width = term->ClientWidth();
+  auto rgb = [](TColor c) {
+    const COLORREF v = ColorToRGB(c);
+    return static_cast<uint32_t>(GetRValue(v) << 16 | GetGValue(v) << 8 | GetBValue(v));
+  };
+  for (int row = 0; row < 2; ++row) {
+    for (int col = 0; col < cols; ++col) {
+      std::map<uint32_t, int> counts;
+      for (int y = 0; y < term->LineHeight(); ++y) {
+        for (int x = 0; x < term->CharWidth(); ++x)
+          ++counts[pixels[(row * term->LineHeight() + y) * width + col * term->CharWidth() + x]];
+      }
+      std::vector<std::pair<int, uint32_t>> ranked;
+      for (const auto& c : counts)
+        ranked.push_back({c.second, c.first});
+      std::sort(ranked.rbegin(), ranked.rend());
+      ASSERT_GE(ranked.size(), 2u) << row << "," << col;
+      const bool selected = row == 0 && col >= 4 && col < 9;
+      const auto [fore, back] = colours(row, col);
+      const std::set<uint32_t> expected =
+          selected
+              ? std::set<uint32_t>{rgb(term->SelectedTextColor()), rgb(term->SelectedColor())}
+              : std::set<uint32_t>{rgb(DefaultColorTable()[fore]), rgb(DefaultColorTable()[back])};
+      EXPECT_EQ(expected, (std::set<uint32_t>{ranked[0].second, ranked[1].second}))
+          << "cell " << col << "," << row;
+    }
+  }
 }
 
 TEST_F(PaintTest, EveryByteAndColourPairPaints) {
