@@ -114,6 +114,19 @@ void ClickToolButton(HWND main, int index) {
   ClickAt(bar, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
 }
 
+// Clicks Connect; true once the port is open at the peer's end.
+bool Connect(HWND main, TPeerPort& peer) {
+  ClickToolButton(main, kConnectButton);
+  return WaitFor([&] { return peer.ModemLines().DTR; }, 5000);
+}
+
+// The quoted name of a new settings file that names the peer's port.
+std::string PortSettingsArgument(const TPeerPort& peer, const std::string& name) {
+  const std::string file = TempFolder() + name;
+  std::ofstream(file, std::ios::binary) << Format("[COM]\r\nPort=%d\r\n", peer.Number());
+  return "\"" + file + "\"";
+}
+
 // The real mouse: moves to a screen point and presses or lets go.
 void MouseAt(const POINT& at, DWORD buttons) {
   INPUT input{};
@@ -313,13 +326,10 @@ TEST(VeltermEndToEnd, TypesToThePeerAndShowsItsAnswerInTheDeviceColour) {
 
 TEST(VeltermEndToEnd, AVanishedDeviceSaysSoAndShowsTheDisconnectedState) {
   TPeerPort peer(10, 256);
-  const std::string file = TempFolder() + "lost.vtcfg";
-  std::ofstream(file, std::ios::binary) << Format("[COM]\r\nPort=%d\r\n", peer.Number());
-  TVelterm velterm("\"" + file + "\"");
+  TVelterm velterm(PortSettingsArgument(peer, "lost.vtcfg"));
   const HWND main = velterm.WaitWindow();
   ASSERT_NE(nullptr, main);
-  ClickToolButton(main, kConnectButton);
-  ASSERT_TRUE(WaitFor([&] { return peer.ModemLines().DTR; }, 5000));
+  ASSERT_TRUE(Connect(main, peer));
   peer.Send(std::string(5000, '.'));
   peer.Vanish();
   EXPECT_EQ("Lost the connection to COM" + IntToStr(peer.Number()), velterm.WaitBox(3000));
@@ -382,8 +392,7 @@ TEST(VeltermEndToEnd, ASecondStartHandsItsFileToTheFirst) {
   EXPECT_TRUE(TopWindows(first.Pid(), "#32770").empty());
 
   // Connected, the file is not loaded, and the first says so.
-  ClickToolButton(window, kConnectButton);
-  ASSERT_TRUE(WaitFor([&] { return peer.ModemLines().DTR; }, 5000));
+  ASSERT_TRUE(Connect(window, peer));
   ExpectSecondStartEnds("\"" + folder + "other.vtcfg\"");
   const HWND box = WaitTopWindow(first.Pid(), "#32770");
   ASSERT_NE(nullptr, box);
@@ -428,13 +437,10 @@ TEST(VeltermEndToEnd, TheSettingsDialogKeepsWhatItsListsLack) {
 // nothing; a click on a cell sends its code.
 TEST(VeltermEndToEnd, TheByteTableSendsOnlyTheCellClicked) {
   TPeerPort peer(10, 256);
-  const std::string file = TempFolder() + "table.vtcfg";
-  std::ofstream(file, std::ios::binary) << Format("[COM]\r\nPort=%d\r\n", peer.Number());
-  TVelterm velterm("\"" + file + "\"");
+  TVelterm velterm(PortSettingsArgument(peer, "table.vtcfg"));
   const HWND main = velterm.WaitWindow();
   ASSERT_NE(nullptr, main);
-  ClickToolButton(main, kConnectButton);
-  ASSERT_TRUE(WaitFor([&] { return peer.ModemLines().DTR; }, 5000));
+  ASSERT_TRUE(Connect(main, peer));
 
   const HWND bar = ChildOfClass(main, "ToolBar");
   const RECT button = ToolButtonRect(bar, kByteTableButton);
