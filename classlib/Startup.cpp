@@ -9,6 +9,7 @@
 #include "ExtCtrls.h"
 #include "Forms.h"
 #include "ImgList.h"
+#include "Keystrokes.h"
 #include "Menus.h"
 #include "StdCtrls.h"
 #include "System.h"
@@ -80,6 +81,7 @@ void StopModules() {
 void StopLibrary() {
   DoneClipboard();
   DoneMenus();
+  DoneKeystrokes();
   DoneApplication();
   DoneScreen();
   DoneSyncWindow();
@@ -103,6 +105,7 @@ void Startup() {
   if (applicationTitle.empty())
     applicationTitle = ModuleTitle();
   InitApplication();
+  InitKeystrokes();
   InitMenus();
   RegisterLibraryClasses();
   started = true;
