@@ -61,6 +61,32 @@ int CountOf(const std::vector<std::string>& lines, const std::string& line) {
   return static_cast<int>(std::count(lines.begin(), lines.end(), line));
 }
 
+// The window that has the keyboard focus in window's thread.
+HWND FocusOf(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof(info);
+  GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+  return info.hwndFocus;
+}
+
+void SendKey(WORD vk, bool up) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = vk;
+  input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, 0));
+  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  SendInput(1, &input, sizeof input);
+}
+
+// A real press held through three repeats, then released.
+void HoldKey(WORD vk) {
+  for (int i = 0; i < 4; ++i) {
+    SendKey(vk, false);
+    Sleep(100);
+  }
+  SendKey(vk, true);
+}
+
 // Saves the window as a bitmap into the folder VEL_SHOTS names, if any.
 void SaveShot(HWND window, const std::string& name) {
   const char* folder = getenv("VEL_SHOTS");
@@ -278,6 +304,49 @@ TEST_F(KolvexmkEndToEnd, AnOverLimitCodeBlinks) {
   EXPECT_TRUE(WaitFor([&] { return AnsiTextOf(code) == "20/16/13"; }, 5000));
   EXPECT_TRUE(WaitFor([&] { return AnsiTextOf(code) == "  /16/13"; }, 3000));
   SaveShot(main, "blank-phase");
+}
+
+// The box closes on the press; the repeats while Enter is held and its
+// release come after it, over the form.
+TEST_F(KolvexmkEndToEnd, AHeldEnterThatAnswersTheErrorBoxStaysInTheBox) {
+  TFakeInstrument fake({"error=SMP=20", "set=RI=600"});
+  const HWND main = StartConnected(fake);
+  ASSERT_NE(nullptr, main);
+  const HWND edit = ControlAt(main, kMeasPeriod);
+  const HWND minutes = ControlAt(main, kRepIntervalMin);
+  SetForegroundWindow(main);
+  Click(edit);
+  PostMessageA(edit, EM_SETSEL, 0, -1);
+  for (char c : std::string("200\r"))
+    PostMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 0);
+  std::vector<HWND> boxes;
+  ASSERT_TRUE(
+      WaitFor([&] { return !(boxes = TopWindows(program_->Pid(), "#32770")).empty(); }, 5000));
+  SaveShot(boxes[0], "error-box");
+  fake.ClearReceived();
+  HoldKey(VK_RETURN);
+  EXPECT_TRUE(WaitFor([&] { return TopWindows(program_->Pid(), "#32770").empty(); }, 3000));
+  Sleep(1000);
+  EXPECT_EQ(std::vector<std::string>(), SetCommands(fake));
+  EXPECT_EQ(minutes, FocusOf(main));
+  EXPECT_EQ("10", AnsiTextOf(minutes));
+}
+
+TEST_F(KolvexmkEndToEnd, AHeldEnterThatAnswersTheDisconnectedBoxDoesNotConnectAgain) {
+  TFakeInstrument fake;
+  const HWND main = StartConnected(fake);
+  ASSERT_NE(nullptr, main);
+  const HWND connect = ControlAt(main, kConnect);
+  EXPECT_EQ(connect, FocusOf(main));
+  fake.SetSilent(true);
+  ASSERT_TRUE(WaitFor([&] { return !TopWindows(program_->Pid(), "#32770").empty(); }, 10000));
+  HoldKey(VK_RETURN);
+  EXPECT_TRUE(WaitFor([&] { return TopWindows(program_->Pid(), "#32770").empty(); }, 3000));
+  Sleep(1000);
+  EXPECT_EQ("Connect", AnsiTextOf(connect));
+  EXPECT_EQ("Not Connected", PanelText(StatusBarOf(main), 0));
+  EXPECT_TRUE(IsWindowEnabled(main));
+  EXPECT_TRUE(TopWindows(program_->Pid(), "#32770").empty());
 }
 
 }  // namespace
