@@ -1,5 +1,6 @@
 #include "UcStdCtrlsSetup.h"
 
+#include "Clipbrd.h"
 #include "System.h"
 #include "UcActnList.h"
 #include "UcClasses.h"
@@ -57,6 +58,23 @@ class TScreenFontDC {
 // properly; those get the state once the window exists.
 bool NeedsLateReadOnly(const TCreateParams& params) {
   return SysLocale().FarEast && !IsUnicodePlatform() && (params.Style & ES_READONLY) != 0;
+}
+
+// The clipboard's text: wide on the NT family, else the 8-bit text widened.
+std::wstring ClipboardText() {
+  if (!IsUnicodePlatform())
+    return AnsiToWide(Clipboard()->AsText());
+  std::wstring text;
+  if (!OpenClipboard(nullptr))
+    return text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text.assign(chars, wcsnlen(chars, GlobalSize(data) / sizeof(wchar_t)));
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
 }
 
 }  // namespace
@@ -174,6 +192,40 @@ std::wstring TUcCustomEdit::SelText() {
   return text.substr(start, static_cast<size_t>(std::max(SelLength(), 0)));
 }
 
+void TUcCustomEdit::Dispatch(TMessage& m) {
+  if (OnPasteText && !ReadOnly() && IsPaste(m)) {
+    PasteText();
+    m.Result = 0;
+    return;
+  }
+  TCustomEdit::Dispatch(m);
+}
+
+// Shift+Insert pastes inside the edit window's own key handling, without a
+// WM_PASTE that could be caught.
+bool TUcCustomEdit::IsPaste(const TMessage& m) const {
+  return m.Msg == WM_PASTE || (m.Msg == WM_KEYDOWN && m.WParam == VK_INSERT &&
+                               KeyboardStateToShiftState() == TShiftState{ssShift});
+}
+
+void TUcCustomEdit::PasteText() {
+  std::wstring text = ClipboardText();
+  OnPasteText(this, text);
+  if (MaxLength() > 0) {
+    const int kept = static_cast<int>(GetWideControlText(this).size()) - SelLength();
+    text.resize(std::min(text.size(), static_cast<size_t>(std::max(MaxLength() - kept, 0))));
+  }
+  if (!text.empty())
+    ReplaceSelection(text);
+}
+
+void TUcCustomEdit::ReplaceSelection(const std::wstring& text) {
+  if (IsUnicodePlatform())
+    SendMessageW(Handle(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+  else
+    SetSelText(WideToAnsi(text));
+}
+
 void TUcCustomEdit::ActionChange(TObject* sender, bool checkDefaults) {
   WideActionChange(this, sender, checkDefaults);
   TCustomEdit::ActionChange(sender, checkDefaults);
@@ -194,6 +246,7 @@ void TUcEdit::Publish(TPublisher<TUcEdit>& p) {
   p.Property("ReadOnly", &C::ReadOnly, &C::SetReadOnly);
   p.Property("Text", &TUcEdit::Text, &TUcEdit::SetText);
   p.Event("OnChange", &C::OnChange);
+  p.Event("OnPasteText", &TUcCustomEdit::OnPasteText);
 }
 
 // ---- TUcAlignedEdit --------------------------------------------------------------------------

@@ -28,6 +28,9 @@ char PasswordCharToAnsi(wchar_t c);
 
 // ---- Edit ------------------------------------------------------------------------------------
 
+// The text a paste is about to put in; the handler may change it.
+using TPasteTextEvent = TClosure<void(TObject* sender, std::wstring& text)>;
+
 class TUcCustomEdit : public TCustomEdit {
   VEL_CLASS(TUcCustomEdit, TCustomEdit)
   static void Publish(TPublisher<TUcCustomEdit>& p);
@@ -52,13 +55,22 @@ class TUcCustomEdit : public TCustomEdit {
   void DefineProperties(TFiler& filer) override;
   void ActionChange(TObject* sender, bool checkDefaults) override;
 
+  // When assigned, a paste (WM_PASTE, Shift+Insert) gives it the clipboard's
+  // text first; what it leaves replaces the selection, as far as the length
+  // limit allows. Left empty, the paste changes nothing.
+  TPasteTextEvent OnPasteText;
+
  protected:
   void CreateWindowHandle(const TCreateParams& params) override;
   void CreateWnd() override;
   const TMetaClass* GetActionLinkClass() const override;
+  void Dispatch(TMessage& m) override;
 
  private:
   void SetAnsiPasswordChar(char value);
+  bool IsPaste(const TMessage& m) const;
+  void PasteText();
+  void ReplaceSelection(const std::wstring& text);
   // The current password character to the Unicode window.
   void SendWidePasswordChar();
 

@@ -324,6 +324,7 @@ void TMainForm::Publish(TPublisher<TMainForm>& p) {
   p.Method<&TMainForm::HelpAboutActionExecute>("HelpAboutActionExecute");
   p.Method<&TMainForm::OnDataEntryFieldChanged>("OnDataEntryFieldChanged");
   p.Method<&TMainForm::FilterForIntegerInput>("FilterForIntegerInput");
+  p.Method<&TMainForm::FilterForIntegerPaste>("FilterForIntegerPaste");
   p.Method<&TMainForm::FilterForTextInput>("FilterForTextInput");
   p.Method<&TMainForm::ValidateIntegerInput>("ValidateIntegerInput");
   p.Method<&TMainForm::OnCenterCombobox>("OnCenterCombobox");

@@ -259,6 +259,7 @@ class TMainForm : public TForm, public ICommEngineHost {
   void ComboBoxChanged(TObject* sender);
   void EditChanged(TObject* sender);
   void FilterForIntegerInput(TObject* sender, char& key);
+  void FilterForIntegerPaste(TObject* sender, std::wstring& text);
   void FilterForTextInput(TObject* sender, char& key);
   void ValidateIntegerInput(TObject* sender);
 

@@ -219,6 +219,13 @@ void TMainForm::FilterForIntegerInput(TObject* sender, char& key) {
     key = 0;
 }
 
+// A paste keeps what typing could have put in: the digits.
+void TMainForm::FilterForIntegerPaste(TObject*, std::wstring& text) {
+  text.erase(
+      std::remove_if(text.begin(), text.end(), [](wchar_t c) { return c < L'0' || c > L'9'; }),
+      text.end());
+}
+
 void TMainForm::FilterForTextInput(TObject* sender, char& key) {
   auto* control = dynamic_cast<TWinControl*>(sender);
   if (!control || !control->Enabled())

@@ -7,6 +7,7 @@
 #include "MainFormTestSupport.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -78,10 +79,23 @@ class ConnectedFormTest : public MainFormTest {
       Key(edit, c);
   }
 
-  // Puts text in as a paste does: past the key filters.
+  static void SetClipboardText(const std::wstring& text) {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    memcpy(GlobalLock(block), text.c_str(), bytes);
+    GlobalUnlock(block);
+    SetClipboardData(CF_UNICODETEXT, block);
+    CloseClipboard();
+  }
+
+  // Pastes text from the clipboard over the edit's whole text, past the key
+  // filters.
   static void Paste(TUcAlignedEdit* edit, const std::wstring& text) {
+    SetClipboardText(text);
     SendMessageW(edit->Handle(), EM_SETSEL, 0, -1);
-    SendMessageW(edit->Handle(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageW(edit->Handle(), WM_PASTE, 0, 0);
   }
 
   std::string Text(TUcAlignedEdit* edit) const { return Ansi(edit->Text()); }

@@ -191,22 +191,57 @@ TEST_F(SettingsCmdTest, PastedTextCannotBreakTheCommand) {
   Type(id, L"x\"y");
   EXPECT_EQ("xy", Text(id));
 
-  // A pasted number is rewritten to the one that goes out.
+  // A pasted number keeps its digits only, as typing it would.
   EXPECT_EQ(Lines{"SMP 5"}, SetsAfter(fake, [&] {
               Paste(form_->edMeasPeriodSec, L"5x");
               Key(form_->edMeasPeriodSec, L'\r');
             }));
   EXPECT_EQ("5", Text(form_->edMeasPeriodSec));
-  EXPECT_EQ(Lines{"SRI 0"}, SetsAfter(fake, [&] {
+  EXPECT_EQ(Lines{"SRI 300"}, SetsAfter(fake, [&] {
               Paste(form_->edRepIntervalMin, L"5x");
               form_->ValidateIntegerInput(form_->edRepIntervalMin);
             }));
-  EXPECT_EQ("0", Text(form_->edRepIntervalMin));
-  EXPECT_EQ(Lines{"SRI 7"}, SetsAfter(fake, [&] {
+  EXPECT_EQ("5", Text(form_->edRepIntervalMin));
+  EXPECT_EQ(Lines{"SRI 307"}, SetsAfter(fake, [&] {
               Paste(form_->edRepIntervalSec, L"+7");
               form_->ValidateIntegerInput(form_->edRepIntervalSec);
               EXPECT_EQ("7", Text(form_->edRepIntervalSec));
             }));
+}
+
+TEST_F(SettingsCmdTest, APasteIntoANumericEditKeepsWhatTypingCouldHave) {
+  TFakeInstrument fake;
+  Connect(fake);
+  TUcAlignedEdit* period = form_->edMeasPeriodSec;
+  // No digit: nothing changes, and leaving sends nothing.
+  EXPECT_EQ(Lines{}, SetsAfter(fake, [&] {
+              Paste(period, L"abc");
+              form_->ValidateIntegerInput(period);
+            }));
+  EXPECT_EQ("60", Text(period));
+  // The digits, up to the length limit.
+  EXPECT_EQ(Lines{"SMP 123"}, SetsAfter(fake, [&] {
+              Paste(period, L"1a2b3c4");
+              form_->ValidateIntegerInput(period);
+            }));
+  EXPECT_EQ("123", Text(period));
+  // Shift+Insert, typed.
+  TUcAlignedEdit* delay = form_->edPwrOnHoldOffSec;
+  SetForegroundWindow(form_->Handle());
+  delay->SetFocus();
+  ASSERT_TRUE(classlib::PumpUntil([&] { return GetFocus() == delay->Handle(); }, 3000));
+  SetClipboardText(L"x45%");
+  SendMessageW(delay->Handle(), EM_SETSEL, 0, -1);
+  INPUT keys[4] = {};
+  const WORD order[4] = {VK_SHIFT, VK_INSERT, VK_INSERT, VK_SHIFT};
+  for (int i = 0; i < 4; ++i) {
+    keys[i].type = INPUT_KEYBOARD;
+    keys[i].ki.wVk = order[i];
+    keys[i].ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
+  }
+  SendInput(4, keys, sizeof(INPUT));
+  EXPECT_TRUE(classlib::PumpUntil([&] { return Text(delay) == "45"; }, 3000)) << Text(delay);
+  EXPECT_EQ(Lines{"SPD 45"}, SetsAfter(fake, [&] { form_->ValidateIntegerInput(delay); }));
 }
 
 // Values the program puts into the controls raise no change: this is the
