@@ -351,6 +351,9 @@ void TMainForm::FormCreate(TObject*) {
   // The fourth limit box shares the place of the moisture limit.
   cbPartLimits4->SetBoundsRect(edMoistLimit->BoundsRect());
   lPartLimits4->SetBoundsRect(lMoistureLimitRH->BoundsRect());
+  const auto sizeLabels = SizeLabels();
+  for (size_t i = 0; i < sizeLabels.size(); ++i)
+    designSizeCaptions_[i] = sizeLabels[i]->Caption();
   settings_.reset(Create<TSettings>(AppDataFolder()));
   SetSettingsAccessor([this] { return settings_.get(); });
   SetCaption(Application()->Title());
@@ -900,6 +903,13 @@ void TMainForm::ClearFields() {
   }
   for (TUcPanel* panel : {pClassCode, pMoisture, pAlarmRelayOn, pAlarmRelayOff})
     panel->SetCaption(std::wstring());
+  const auto sizeLabels = SizeLabels();
+  for (size_t i = 0; i < sizeLabels.size(); ++i)
+    sizeLabels[i]->SetCaption(designSizeCaptions_[i]);
+}
+
+std::array<TUcLabel*, kResultChannels> TMainForm::SizeLabels() const {
+  return {lPartLimits1, lPartLimits2, lPartLimits3, lPartLimits4};
 }
 
 void TMainForm::ConfigureForDeviceType() {
@@ -944,7 +954,7 @@ void TMainForm::ApplyOptionFlags() {
 
 void TMainForm::SetReportingStandard(const std::string& standard, const std::string& dust) {
   TUcComboBox* const limits[] = {cbPartLimits1, cbPartLimits2, cbPartLimits3, cbPartLimits4};
-  TUcLabel* const labels[] = {lPartLimits1, lPartLimits2, lPartLimits3, lPartLimits4};
+  const auto labels = SizeLabels();
   if (standard == "ISO") {
     const std::vector<std::wstring> items = WideItems(kIsoLimits);
     for (TUcComboBox* box : limits)

@@ -299,6 +299,8 @@ class TMainForm : public TForm, public ICommEngineHost {
   // The range check of a numeric edit and its set command.
   void CheckIntegerInput(TUcAlignedEdit* edit);
   void SendPartLimits();
+  // The particle size labels of the four limits.
+  std::array<TUcLabel*, kResultChannels> SizeLabels() const;
 
   TOwned<TSettings> settings_;
   TOwned<TCOMDevice> device_;
@@ -312,6 +314,8 @@ class TMainForm : public TForm, public ICommEngineHost {
   DWORD lastErrorTick_ = 0;
   DWORD lastSerialPoll_ = 0;
   std::array<std::string, kStateCount> stateTexts_;
+  // The size labels' captions in the form data, for a form without instrument.
+  std::array<std::wstring, kResultChannels> designSizeCaptions_;
   bool ownsInstance_ = false;
   // Set while the form is destroyed: late engine events change nothing.
   bool destroying_ = false;

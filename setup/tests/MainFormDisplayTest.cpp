@@ -238,6 +238,29 @@ TEST_F(MainFormDisplayTest, TheStandardSetsTheLimitListsAndTheDustTheSizeLabels)
   EXPECT_EQ(14, form_->cbPartLimits1->Items()->Count());
 }
 
+// The next instrument's dust may name no sizes: it must not show these.
+TEST_F(MainFormDisplayTest, DisablingPutsBackTheSizeLabelsOfTheFormData) {
+  const auto captions = [this] {
+    std::vector<std::wstring> texts;
+    for (TUcLabel* label :
+         {form_->lPartLimits1, form_->lPartLimits2, form_->lPartLimits3, form_->lPartLimits4})
+      texts.push_back(label->Caption());
+    return texts;
+  };
+  const std::vector<std::wstring> design = {L"2\u00B5", L"5\u00B5", L"15\u00B5", L"30\u00B5"};
+  EXPECT_EQ(design, captions());
+  for (const char* standard : {"ISO", "NAS"}) {
+    form_->EnableControls(true);
+    form_->SetReportingStandard(standard, "MTD");
+    EXPECT_NE(design, captions()) << standard;
+    form_->EnableControls(false);
+    EXPECT_EQ(design, captions()) << standard;
+  }
+  form_->EnableControls(true);
+  form_->SetReportingStandard("ISO", "SAND");
+  EXPECT_EQ(design, captions());
+}
+
 TEST_F(MainFormDisplayTest, ALimitReplyStoresEachItemAndSelectsItsEntry) {
   form_->SetReportingStandard("ISO", "MTD");
   form_->cbPartLimits4->SetItemIndex(5);
