@@ -404,7 +404,7 @@ class TWinControlTrap::TDepthScope {
 
 TWinControlTrap::TWinControlTrap(TWinControl* control)
     : TComponent(nullptr),
-      mainProcedure_(MakeObjectInstance(Method<&TWinControl::MainWndProc>(control))),
+      mainProcedure_(MakeObjectInstance(Method<&TWinControlTrap::TrapMainProcedure>(this))),
       windowProcedure_(MakeObjectInstance(Method<&TWinControlTrap::TrapWindowProcedure>(this))),
       defaultProcedure_(MakeObjectInstance(Method<&TWinControlTrap::TrapDefaultProcedure>(this))),
       control_(control) {
@@ -496,6 +496,19 @@ bool TWinControlTrap::IsTrapHookInChain() {
   return probeFound_;
 }
 
+// Win32's messages reach the control here, through its main procedure.
+void TWinControlTrap::TrapMainProcedure(TMessage& m) {
+  if (!control_) {
+    m.Result = DefWindowProcW(window_, m.Msg, m.WParam, m.LParam);
+    return;
+  }
+  const TDepthScope running(this);
+  TMessage* const outer = win32Message_;
+  win32Message_ = &m;
+  control_->MainWndProc(m);
+  win32Message_ = outer;
+}
+
 void TWinControlTrap::TrapWindowProcedure(TMessage& m) {
   if (State().stopped) {
     if ((m.Msg == WM_DESTROY || m.Msg == State().destroyMessage) && control_)
@@ -503,7 +516,6 @@ void TWinControlTrap::TrapWindowProcedure(TMessage& m) {
     return;
   }
   const TDepthScope running(this);
-  lastWin32Message_ = m.Msg;
   m.Result = CallWindowProcW(previousWindowProcedure_, window_, m.Msg, m.WParam, m.LParam);
 }
 
@@ -518,11 +530,10 @@ void TWinControlTrap::TrapMessageHook(TMessage& m) {
     return;
   }
   const TDepthScope running(this);
-  const UINT win32Message = lastWin32Message_;
-  lastWin32Message_ = 0;
   if (m.Msg == CM_HINTSHOW)
     PrepareWideHintShow(m);
-  if (win32Message == 0 && IsWindowTextMessage(m.Msg)) {
+  // A text message the class library sent itself carries an 8-bit buffer.
+  if (&m != win32Message_ && IsWindowTextMessage(m.Msg)) {
     m.Result = SendMessageA(window_, m.Msg, m.WParam, m.LParam);
   } else {
     // A character from outside that is packed already goes on as it is.

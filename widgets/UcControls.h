@@ -143,6 +143,7 @@ class TWinControlTrap : public TComponent {
   friend TWinControlTrap* AttachedTrap(TWinControl* control);
 
   TWndMethod Hook();
+  void TrapMainProcedure(TMessage& m);
   void TrapWindowProcedure(TMessage& m);
   void TrapMessageHook(TMessage& m);
   void TrapDefaultProcedure(TMessage& m);
@@ -157,7 +158,10 @@ class TWinControlTrap : public TComponent {
   WNDPROC previousWindowProcedure_ = nullptr;
   WNDPROC previousDefaultProcedure_ = nullptr;
   TWndMethod previousMessageMethod_;
-  UINT lastWin32Message_ = 0;
+  // The record of the message Win32 is handing to the control right now: the
+  // hook knows it by its address, whatever a hook in front of it sends
+  // meanwhile.
+  TMessage* win32Message_ = nullptr;
   int depth_ = 0;
   bool freePending_ = false;
   bool probing_ = false;

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -184,6 +186,61 @@ TEST_F(UcControlsTest, SecondHookIsNotDoubledByRecreation) {
   EXPECT_EQ(trap, static_cast<TWinControlTrap*>(counter.Next().Data()));
   SetWideControlText(box, kGreek);
   EXPECT_EQ(1, counter.Count(WM_SETTEXT));
+  EXPECT_EQ(kGreek, GetWideControlText(box));
+}
+
+// A hook in front of the trap's that reads the 8-bit text into an 8-byte
+// buffer, guarded by 8 more bytes, when a message of one number passes.
+class TTextReadingHook {
+ public:
+  TTextReadingHook(TControl* control, UINT trigger)
+      : control_(control), previous_(control->WindowProc()), trigger_(trigger) {
+    control_->SetWindowProc(Method<&TTextReadingHook::Proc>(this));
+  }
+  ~TTextReadingHook() { control_->SetWindowProc(previous_); }
+  TTextReadingHook(const TTextReadingHook&) = delete;
+  TTextReadingHook& operator=(const TTextReadingHook&) = delete;
+
+  std::string Read() const { return std::string(buffer_); }
+  std::string Guard() const { return std::string(buffer_ + 8, 8); }
+
+ private:
+  void Proc(TMessage& m) {
+    if (m.Msg == trigger_ && !reading_) {
+      reading_ = true;
+      std::fill(std::begin(buffer_), std::end(buffer_), 'G');
+      control_->GetTextBuf(buffer_, 8);
+      reading_ = false;
+    }
+    previous_(m);
+  }
+
+  TControl* control_;
+  TWndMethod previous_;
+  UINT trigger_;
+  bool reading_ = false;
+  char buffer_[16] = {};
+};
+
+TEST_F(UcControlsTest, AHookInFrontReadsEightBitTextWhileARealTextMessageRuns) {
+  const std::wstring nine = kCyrillic + L"\u0430\u043C\u0438";
+  auto* box = Add<TTestWideBox>();
+  SetWideControlText(box, nine);
+  box->HandleNeeded();
+  {
+    TTextReadingHook hook(box, WM_GETTEXT);
+    wchar_t text[32] = {};
+    SendMessageW(box->Handle(), WM_GETTEXT, 32, reinterpret_cast<LPARAM>(text));
+    EXPECT_EQ(nine, std::wstring(text));
+    EXPECT_EQ("???????", hook.Read());
+    EXPECT_EQ(std::string(8, 'G'), hook.Guard());
+  }
+  {
+    TTextReadingHook hook(box, WM_SETTEXT);
+    SetWindowTextW(box->Handle(), kGreek.c_str());
+    EXPECT_EQ("???????", hook.Read());
+    EXPECT_EQ(std::string(8, 'G'), hook.Guard());
+  }
   EXPECT_EQ(kGreek, GetWideControlText(box));
 }
 
