@@ -247,12 +247,13 @@ void Park(TWinControlTrap* trap) {
     State().waitingTraps->Add(trap);
 }
 
-// A window whose creation failed leaves no trap waiting.
+// A window whose creation failed leaves no trap waiting, but one that the
+// control's message chain still leads to lives on with the control.
 void FreeWaitingTraps(TWinControl* control) {
   TComponentList* waiting = State().waitingTraps;
   for (int i = waiting ? waiting->Count() - 1 : -1; i >= 0; --i) {
     auto* trap = static_cast<TWinControlTrap*>(waiting->Items(i));
-    if (trap->Control() == control)
+    if (trap->Control() == control && !trap->IsTrapHookInChain())
       trap->Free();
   }
 }
@@ -442,6 +443,7 @@ void TWinControlTrap::AttachTrap() {
   SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(windowProcedure_));
   control_->SetDefWndProc(defaultProcedure_);
   HookControlWindowProc();
+  attached_ = true;
 }
 
 void TWinControlTrap::DetachTrap(bool windowStays) {
@@ -453,6 +455,8 @@ void TWinControlTrap::DetachTrap(bool windowStays) {
   } else if (!destroying) {
     StoreWideTextInHelper(control_, GetWideControlText(control_));
   }
+  // The text went through the trap; from here on its hook only passes on.
+  attached_ = false;
   if (control_->WindowProc().SameMethodCode(Hook()))
     control_->SetWindowProc(previousMessageMethod_);
   if (windowStays) {
@@ -529,6 +533,10 @@ void TWinControlTrap::TrapMessageHook(TMessage& m) {
       control_->OwnWindowProc()(m);
     return;
   }
+  if (!attached_) {
+    previousMessageMethod_(m);
+    return;
+  }
   const TDepthScope running(this);
   if (m.Msg == CM_HINTSHOW)
     PrepareWideHintShow(m);
@@ -541,7 +549,7 @@ void TWinControlTrap::TrapMessageHook(TMessage& m) {
       PackCharMessage(m);
     previousMessageMethod_(m);
   }
-  if (m.Msg == State().destroyMessage && control_ && control_->WindowProc().SameMethodCode(Hook()))
+  if (m.Msg == State().destroyMessage && control_ && attached_)
     DetachTrap(true);
 }
 

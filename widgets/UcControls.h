@@ -128,7 +128,8 @@ class TWinControlTrap : public TComponent {
   void AttachTrap();
   // Unhooks everything the trap put in place. A window that stays (the
   // registered destroy message) goes on as an 8-bit window; otherwise the
-  // text is kept in the helper for the next window.
+  // text is kept in the helper for the next window. A hook that another one
+  // sits in front of stays in the chain and passes every message on.
   void DetachTrap(bool windowStays);
   // The trap's hook goes in front of the control's message chain unless it
   // is there already, behind other hooks included.
@@ -163,6 +164,7 @@ class TWinControlTrap : public TComponent {
   // meanwhile.
   TMessage* win32Message_ = nullptr;
   int depth_ = 0;
+  bool attached_ = false;
   bool freePending_ = false;
   bool probing_ = false;
   bool probeFound_ = false;

@@ -465,6 +465,58 @@ TEST_F(UcControlsTest, DestroyMessageFromOutsideDetachesOnceAndLeavesTheWindowUs
   EXPECT_EQ("kept", plain->Text());
 }
 
+// Another hook in front keeps the trap's in the chain: it must lead to a
+// live trap that passes everything on once the window is detached.
+TEST_F(UcControlsTest, DestroyMessageBehindAnotherHookDetachesAndTheChainStaysAlive) {
+  auto* edit = Add<TTestWideEdit>();
+  SetWideControlText(edit, kCyrillic);
+  const HWND window = edit->Handle();
+  const int traps = TrapCount();
+  {
+    const TMessageCounter front(edit);
+    SendMessageW(window, DestroyWindowMessage(), 0, 0);
+    EXPECT_FALSE(IsWindowUnicode(window));
+    EXPECT_EQ(1, front.Count(DestroyWindowMessage()));
+    EXPECT_EQ(WideToAnsi(kCyrillic), edit->Text());
+    edit->SetText("after");
+    EXPECT_EQ("after", edit->Text());
+    EXPECT_EQ(L"after", GetWideControlText(edit));
+    SendMessageW(window, DestroyWindowMessage(), 0, 0);
+    EXPECT_EQ("after", edit->Text());
+    // The next window takes the same trap, still behind the other hook.
+    edit->RecreateWnd();
+    edit->HandleNeeded();
+    EXPECT_TRUE(IsWindowUnicode(edit->Handle()));
+    EXPECT_TRUE(front.First());
+    EXPECT_EQ(traps, TrapCount());
+    SetWideControlText(edit, kGreek);
+    EXPECT_EQ(kGreek, WindowText(edit->Handle()));
+    EXPECT_EQ(WideToAnsi(kGreek), edit->Text());
+  }
+  EXPECT_NE(nullptr, AttachedTrap(edit));
+
+  // A window whose creation fails does not free a trap the chain leads to.
+  auto* box = Add<TTestWideBox>();
+  SetWideControlText(box, kCyrillic);
+  box->HandleNeeded();
+  const int withBox = TrapCount();
+  const TMessageCounter front(box);
+  box->FailCreation = true;
+  EXPECT_THROW(
+      {
+        box->RecreateWnd();
+        box->HandleNeeded();
+      },
+      EOSError);
+  EXPECT_EQ(withBox, TrapCount());
+  box->FailCreation = false;
+  box->HandleNeeded();
+  EXPECT_EQ(withBox, TrapCount());
+  EXPECT_EQ(kCyrillic, WindowText(box->Handle()));
+  SetWideControlText(box, kGreek);
+  EXPECT_EQ(kGreek, GetWideControlText(box));
+}
+
 TEST_F(UcControlsTest, FailedCreationRaisesAndLeavesNoWindowNorTrap) {
   auto* box = Add<TTestWideBox>();
   const int traps = TrapCount();
