@@ -5,6 +5,7 @@
 // found where the form data puts them.
 #include "FakeInstrument.h"
 #include "FileUtils.h"
+#include "KeyInput.h"
 #include "KolvexmkDriver.h"
 #include "LibraryEnvironment.h"
 #include "SysUtils.h"
@@ -67,24 +68,6 @@ HWND FocusOf(HWND window) {
   info.cbSize = sizeof(info);
   GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
   return info.hwndFocus;
-}
-
-void SendKey(WORD vk, bool up) {
-  INPUT input{};
-  input.type = INPUT_KEYBOARD;
-  input.ki.wVk = vk;
-  input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, 0));
-  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-  SendInput(1, &input, sizeof input);
-}
-
-// A real press held through three repeats, then released.
-void HoldKey(WORD vk) {
-  for (int i = 0; i < 4; ++i) {
-    SendKey(vk, false);
-    Sleep(100);
-  }
-  SendKey(vk, true);
 }
 
 // Saves the window as a bitmap into the folder VEL_SHOTS names, if any.

@@ -3,6 +3,7 @@
 // numeric edits clamp before anything goes out, and pasted text cannot break
 // the command line.
 #include "CommandsTestSupport.h"
+#include "KeyInput.h"
 
 namespace {
 
@@ -232,14 +233,7 @@ TEST_F(SettingsCmdTest, APasteIntoANumericEditKeepsWhatTypingCouldHave) {
   ASSERT_TRUE(classlib::PumpUntil([&] { return GetFocus() == delay->Handle(); }, 3000));
   SetClipboardText(L"x45%");
   SendMessageW(delay->Handle(), EM_SETSEL, 0, -1);
-  INPUT keys[4] = {};
-  const WORD order[4] = {VK_SHIFT, VK_INSERT, VK_INSERT, VK_SHIFT};
-  for (int i = 0; i < 4; ++i) {
-    keys[i].type = INPUT_KEYBOARD;
-    keys[i].ki.wVk = order[i];
-    keys[i].ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
-  }
-  SendInput(4, keys, sizeof(INPUT));
+  PressChord({VK_SHIFT, VK_INSERT});
   EXPECT_TRUE(classlib::PumpUntil([&] { return Text(delay) == "45"; }, 3000)) << Text(delay);
   EXPECT_EQ(Lines{"SPD 45"}, SetsAfter(fake, [&] { form_->ValidateIntegerInput(delay); }));
 }

@@ -4,6 +4,7 @@
 // goes to the port.
 #include "frmMain.h"
 
+#include "KeyInput.h"
 #include "PeerClient.h"
 #include "Startup.h"
 #include "TerminalTestSupport.h"
@@ -18,24 +19,6 @@
 namespace {
 
 const auto* const environment = testing::AddGlobalTestEnvironment(new TTerminalTestEnvironment);
-
-void SendKey(WORD vk, bool up) {
-  INPUT input{};
-  input.type = INPUT_KEYBOARD;
-  input.ki.wVk = vk;
-  input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, 0));
-  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-  SendInput(1, &input, sizeof input);
-}
-
-// A press held through three repeats, then released.
-void HoldKey(WORD vk) {
-  for (int i = 0; i < 4; ++i) {
-    SendKey(vk, false);
-    Sleep(100);
-  }
-  SendKey(vk, true);
-}
 
 // Waits on a thread of its own for a box of the main thread, then holds key.
 class TBoxAnswer {

@@ -3,21 +3,13 @@
 // none of that reaches the form's controls; a key held when a box opens
 // does not answer it. Real key input through real boxes.
 #include "FormsTestSupport.h"
+#include "KeyInput.h"
 #include "ThreadDialog.h"
 
 #include "StdCtrls.h"
 #include "System.h"
 
 namespace {
-
-void SendKey(WORD vk, bool up) {
-  INPUT input{};
-  input.type = INPUT_KEYBOARD;
-  input.ki.wVk = vk;
-  input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, 0));
-  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-  SendInput(1, &input, sizeof input);
-}
 
 // A press, two repeats while the key is held, and the release, one per step.
 std::vector<std::function<void()>> HeldKeySteps(WORD vk) {
