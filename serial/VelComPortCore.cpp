@@ -386,7 +386,7 @@ void TVelComPortEventThread::HandleException() {
     return;
   if (!silenced_ && notify_)
     NotifyCore(ceException, 0, e);
-  else
+  else if (!IsDeviceLost(e))  // a port being closed or freed has lost nothing
     ReportException(e);
 }
 

@@ -471,4 +471,28 @@ TEST_F(VelComPortIO, VanishedDeviceClosesThePortOnceWhileBytesArriveOrGoOut) {
   ExpectLostOnce(*port_, log);
 }
 
+// The device goes away while the port is closed or freed: what was asked
+// for is done, and nothing is said of the device afterwards.
+TEST_F(VelComPortIO, ADeviceLostWhileThePortClosesIsNotToldAfterwards) {
+  for (const bool free : {false, true}) {
+    for (DWORD delay = 0; delay <= 60; delay += 10) {
+      TPeerPort peer;
+      TOwned<TTestComPort> port(Create<TTestComPort>(nullptr));
+      port->SetComNumber(static_cast<uint16_t>(peer.Number()));
+      port->Open();
+      peer.Send(std::string(200, 'r'));
+      peer.Vanish();
+      Sleep(delay);
+      if (free)
+        port.reset();
+      else
+        port->Close();
+      const size_t told = ReportedExceptions().size();
+      PumpFor(150);
+      EXPECT_EQ(told, ReportedExceptions().size())
+          << (free ? "freed " : "closed ") << delay << " ms on";
+    }
+  }
+}
+
 }  // namespace
