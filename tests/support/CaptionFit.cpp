@@ -33,6 +33,9 @@ constexpr TLimit kLimits[] = {
     {"TProgressBar", "no text"},
     {"tool bar without captions", "its buttons show images; captions only reach the hints"},
     {"menus and hints", "menus and hint windows size themselves to their texts"},
+    {"scripts the font lacks",
+     "measured with the widths the font link gives; in the test prefix the Japanese of bold "
+     "and large captions draws as boxes"},
     {"value panels", "measured with what they show: empty while no instrument is connected"},
     {"labels by neighbours",
      "a label's room ends at the next control shown on its row; one hidden in the state "

@@ -47,7 +47,7 @@ if [ "${#pictures[@]}" -eq 0 ]; then
 fi
 # One row per language: as many columns as forms in the first language.
 columns=$(printf '%s\n' "${pictures[@]}" | grep -c -- '-0\.png$')
-montage -label '%t' -pointsize 12 -tile "${columns}x" -geometry +6+6 -background '#d0d0d0' "${pictures[@]}" "$sheet" ||
+montage -label '%t' -pointsize 12 -tile "${columns}x" -geometry '420x420>+6+6' -background '#d0d0d0' "${pictures[@]}" "$sheet" ||
   status=1
 echo "${#pictures[@]} pictures, sheet: $sheet"
 exit $status
