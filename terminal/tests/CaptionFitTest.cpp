@@ -1,7 +1,7 @@
 // Every text of the terminal program fits its control in every language:
 // the main window, the settings dialog, the byte table and the About box,
 // each shown in each language of the table and measured control by control.
-// Also the measure itself, and the text the port number is appended to.
+// Also the measure itself, and the texts the port number is appended to.
 #include "frmASCII.h"
 #include "frmAbout.h"
 #include "frmMain.h"
@@ -25,8 +25,9 @@ namespace {
 
 const auto* const environment = testing::AddGlobalTestEnvironment(new TTerminalTestEnvironment);
 
-// The port number follows this text straight away.
-constexpr int kCannotOpenText = 51;
+// The texts the port number follows straight away: the port cannot be
+// opened, the connection was lost.
+constexpr int kPortNumberFollows[] = {51, 72};
 
 std::vector<std::wstring> Texts(int language, std::initializer_list<int> numbers) {
   std::vector<std::wstring> texts;
@@ -143,11 +144,14 @@ TEST(CaptionMeasureTest, ReportsEachKindOfMisfitAndNothingThatFits) {
             misfits);
 }
 
-TEST(TerminalTexts, CannotOpenEndsWhereThePortNumberFollows) {
+TEST(TerminalTexts, TheOnesThePortNumberFollowsEndInCom) {
   for (int language = 0; language < TerminalLanguageSet.LanguageCount; ++language) {
-    const std::wstring text = TerminalLanguageSet.LanguageTexts[language][kCannotOpenText].Text;
-    EXPECT_TRUE(text.size() >= 3 && text.compare(text.size() - 3, 3, L"COM") == 0)
-        << WideStringToUTF8(GetLanguageName(language)) << ": " << WideStringToUTF8(text);
+    for (int number : kPortNumberFollows) {
+      const std::wstring text = TerminalLanguageSet.LanguageTexts[language][number].Text;
+      EXPECT_TRUE(text.size() >= 3 && text.compare(text.size() - 3, 3, L"COM") == 0)
+          << WideStringToUTF8(GetLanguageName(language)) << ", text " << number << ": "
+          << WideStringToUTF8(text);
+    }
   }
 }
 

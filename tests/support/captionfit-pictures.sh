@@ -25,10 +25,16 @@ pictures=()
 while read -r kind name x y w h; do
   [ "$kind" = picture ] || continue
   h=${h%$'\r'}
-  # The window of that place: a capture of the whole screen shows owned
-  # windows black.
-  id=$(xwininfo -display "$display" -root -tree | grep -m1 -F " ${w}x${h}+${x}+${y} " |
-    awk '{print $1}')
+  # The shown window of that place (a window of an earlier form may still
+  # be going away): a capture of the whole screen shows owned windows black.
+  id=""
+  for candidate in $(xwininfo -display "$display" -root -tree |
+    grep -F " ${w}x${h}+${x}+${y} " | awk '{print $1}'); do
+    if xwininfo -display "$display" -id "$candidate" | grep -q IsViewable; then
+      id=$candidate
+      break
+    fi
+  done
   if [ -z "$id" ]; then
     echo "FAIL: no window for $name at ${w}x${h}+${x}+${y}"
     status=1
