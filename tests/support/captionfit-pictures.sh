@@ -20,28 +20,37 @@ display=$("$tools/xvfb-display")
 VEL_PICTURE_DIR=$outdir "$tools/wine-run" "$exe" --gtest_also_run_disabled_tests \
   --gtest_filter='*ShowFormsForPictures*' >"$log" 2>&1 &
 program=$!
+program_name=$(basename "$exe")
 status=0
 pictures=()
+
+# take NAME GEOMETRY: the shown window of this program at that place, as
+# NAME.png. A capture of the whole screen would show owned windows black;
+# a window of an earlier form, or of another program, may be going away, so
+# a failed capture is tried again.
+take() {
+  local id
+  for _ in $(seq 1 20); do
+    for id in $(xwininfo -display "$display" -root -tree |
+      grep -F "\"$program_name\")" | grep -F " $2 " | awk '{print $1}'); do
+      if xwininfo -display "$display" -id "$id" 2>/dev/null | grep -q IsViewable &&
+        "$tools/screenshot" --id "$id" "$outdir/$1.part.png" >/dev/null 2>&1; then
+        mv "$outdir/$1.part.png" "$outdir/$1.png"
+        return 0
+      fi
+    done
+    sleep 0.2
+  done
+  return 1
+}
 while read -r kind name x y w h; do
   [ "$kind" = picture ] || continue
   h=${h%$'\r'}
-  # The shown window of that place (a window of an earlier form may still
-  # be going away): a capture of the whole screen shows owned windows black.
-  id=""
-  for candidate in $(xwininfo -display "$display" -root -tree |
-    grep -F " ${w}x${h}+${x}+${y} " | awk '{print $1}'); do
-    if xwininfo -display "$display" -id "$candidate" | grep -q IsViewable; then
-      id=$candidate
-      break
-    fi
-  done
-  if [ -z "$id" ]; then
-    echo "FAIL: no window for $name at ${w}x${h}+${x}+${y}"
+  if ! take "$name" "${w}x${h}+${x}+${y}"; then
+    echo "FAIL: no picture of $name at ${w}x${h}+${x}+${y}"
     status=1
     continue
   fi
-  "$tools/screenshot" --id "$id" "$outdir/$name.part.png" >/dev/null || status=1
-  mv "$outdir/$name.part.png" "$outdir/$name.png"
   colours=$(convert "$outdir/$name.png" -format %k info:)
   [ "$colours" -ge 4 ] || { echo "FAIL: $name has only $colours colours"; status=1; }
   pictures+=("$outdir/$name.png")
@@ -53,7 +62,7 @@ if [ "${#pictures[@]}" -eq 0 ]; then
 fi
 # One row per language: as many columns as forms in the first language.
 columns=$(printf '%s\n' "${pictures[@]}" | grep -c -- '-0\.png$')
-montage -label '%t' -pointsize 12 -tile "${columns}x" -geometry '420x420>+6+6' -background '#d0d0d0' "${pictures[@]}" "$sheet" ||
-  status=1
+montage -label '%t' -pointsize 12 -tile "${columns}x" -geometry '420x420>+6+6' \
+  -background '#d0d0d0' "${pictures[@]}" "$sheet" || status=1
 echo "${#pictures[@]} pictures, sheet: $sheet"
 exit $status
