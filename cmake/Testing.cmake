@@ -63,3 +63,23 @@ function(vel_add_imports_test)
   add_test(NAME system_imports_only
            COMMAND ${CMAKE_SOURCE_DIR}/tools/check-imports ${exes})
 endfunction()
+
+# vel_add_caption_fit(prefix core program): <prefix>_captionfit_test measures
+# every text of the program's forms (CaptionFitTest.cpp of the calling
+# folder); <prefix>_captionfit_pictures shows each form in each language and
+# puts them on the contact sheet <program>-captions.png of the build folder.
+function(vel_add_caption_fit prefix core program)
+  set(test ${prefix}_captionfit_test)
+  vel_add_test(${test}
+    SOURCES CaptionFitTest.cpp ${PROJECT_SOURCE_DIR}/tests/support/CaptionFit.cpp
+    LIBS ${core} WINDOWS FOCUS)
+  vel_add_manifest(${test})
+  add_dependencies(${test} ${program})
+  add_test(NAME ${prefix}_captionfit_pictures
+           COMMAND bash ${PROJECT_SOURCE_DIR}/tests/support/captionfit-pictures.sh
+                   $<TARGET_FILE:${test}> ${CMAKE_CURRENT_BINARY_DIR}/captionfit
+                   ${PROJECT_BINARY_DIR}/${program}-captions.png)
+  set_tests_properties(${prefix}_captionfit_pictures PROPERTIES
+                       ENVIRONMENT "VEL_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix"
+                       LABELS windows RESOURCE_LOCK display_focus TIMEOUT 300)
+endfunction()
