@@ -276,6 +276,13 @@ void TCustomStatusBar::Dispatch(TMessage& m) {
     case CN_DRAWITEM:
       DrawPanel(m);
       break;
+    case WM_SIZE:
+      TWinControl::Dispatch(m);
+      // The grip and the last part's edge move with the width; the native
+      // bar keeps the old pixels where it grew.
+      if (sizeGrip_)
+        InvalidateRect(WindowHandle(), nullptr, TRUE);
+      break;
     case CM_FONTCHANGED:
       TWinControl::Dispatch(m);
       canvas_->Font()->Assign(Font());
@@ -685,21 +692,30 @@ void TToolBar::CalcEdges(TMessage& m) {
   r.bottom -= edgeBorders_.Contains(ebBottom) ? 2 : 0;
 }
 
+// The frame around the face (the border width and the edges) is the bar's
+// own: nothing else paints it.
 void TToolBar::PaintEdges(TMessage& m) {
   DefaultHandler(m);
-  if (edgeBorders_.Empty())
+  if (borderWidth_ == 0 && edgeBorders_.Empty())
     return;
   const HWND window = WindowHandle();
   const HDC dc = GetWindowDC(window);
   RECT r;
   GetWindowRect(window, &r);
+  RECT face;
+  GetClientRect(window, &face);
+  MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&face), 2);
+  OffsetRect(&face, -r.left, -r.top);
   OffsetRect(&r, -r.left, -r.top);
+  ExcludeClipRect(dc, face.left, face.top, face.right, face.bottom);
+  FillRect(dc, &r, Brush()->Handle());
   UINT flags = 0;
   flags |= edgeBorders_.Contains(ebLeft) ? BF_LEFT : 0;
   flags |= edgeBorders_.Contains(ebTop) ? BF_TOP : 0;
   flags |= edgeBorders_.Contains(ebRight) ? BF_RIGHT : 0;
   flags |= edgeBorders_.Contains(ebBottom) ? BF_BOTTOM : 0;
-  DrawEdge(dc, &r, EDGE_ETCHED, flags);
+  if (flags)
+    DrawEdge(dc, &r, EDGE_ETCHED, flags);
   ReleaseDC(window, dc);
 }
 

@@ -162,3 +162,14 @@ TEST_F(StatusBar, TheSizeGripShowsOnlyOnASizeableForm) {
   bar_->HandleNeeded();
   EXPECT_FALSE(GetWindowLongA(bar_->Handle(), GWL_STYLE) & SBARS_SIZEGRIP);
 }
+
+// The grip and the last part's edge move with the width: a bar that grows is
+// drawn again whole, or the old grip stays where the bar was cut before.
+TEST_F(StatusBar, AGrowingBarIsDrawnAgainWhole) {
+  ShowForm();
+  ValidateRect(bar_->Handle(), nullptr);
+  bar_->SetWidth(600);
+  RECT update{};
+  ASSERT_TRUE(GetUpdateRect(bar_->Handle(), &update, FALSE));
+  EXPECT_EQ(0, update.left);
+}

@@ -239,3 +239,21 @@ TEST_F(ToolBar, HintsAreTheButtonsOwn) {
   EXPECT_EQ(watch.control, third);
   EXPECT_EQ(watch.hint, "Third button");
 }
+
+// The border around the face is the bar's own to paint, in its colour, also
+// where the bar grew; the edges go on top of it.
+TEST_F(ToolBar, TheBorderIsPaintedInTheBarsColourAlsoWhereItGrew) {
+  bar_->SetEdgeBorders({});
+  bar_->SetBorderWidth(2);
+  bar_->SetColor(clRed);
+  form_->SetClientWidth(700);
+  ShowForm();
+  bar_->SetWidth(600);
+  classlib::PumpFor(100);
+  RECT r;
+  GetWindowRect(bar_->Handle(), &r);
+  HDC screen = GetDC(nullptr);
+  for (int x : {5, 450, 595})
+    EXPECT_EQ(RGB(255, 0, 0), GetPixel(screen, r.left + x, r.top)) << x;
+  ReleaseDC(nullptr, screen);
+}
