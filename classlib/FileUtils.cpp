@@ -1,5 +1,6 @@
 #include "FileUtils.h"
 
+#include "SysUtils.h"
 #include "Win.h"
 
 namespace {
@@ -118,4 +119,69 @@ std::string ExpandFileName(const std::string& name) {
     size = n;
   }
   return std::string();
+}
+
+// ---- TFileReplacement ------------------------------------------------------------------------
+
+namespace {
+
+[[noreturn]] void RaiseOSError(DWORD code) {
+  throw EOSError(SysErrorMessage(code), code);
+}
+
+}  // namespace
+
+TFileReplacement::TFileReplacement(const std::string& name)
+    : name_(name), attributes_(GetFileAttributesA(name.c_str())) {
+  if (attributes_ != INVALID_FILE_ATTRIBUTES && (attributes_ & FILE_ATTRIBUTE_READONLY))
+    RaiseOSError(ERROR_ACCESS_DENIED);
+  char newName[MAX_PATH];
+  if (!GetTempFileNameA(ExtractFilePath(name).c_str(), "new", 0, newName))
+    RaiseOSError(GetLastError());
+  newName_ = newName;
+  newFile_ = CreateFileA(newName, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
+  if (newFile_ == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    DeleteFileA(newName);
+    RaiseOSError(error);
+  }
+}
+
+TFileReplacement::~TFileReplacement() {
+  CloseNewFile();
+  if (!committed_)
+    DeleteFileA(newName_.c_str());
+}
+
+void TFileReplacement::CloseNewFile() {
+  if (newFile_ != INVALID_HANDLE_VALUE)
+    CloseHandle(newFile_);
+  newFile_ = INVALID_HANDLE_VALUE;
+}
+
+void TFileReplacement::Write(const std::string& bytes) {
+  if (bytes.empty())
+    return;
+  DWORD written = 0;
+  if (!WriteFile(newFile_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
+    RaiseOSError(GetLastError());
+  if (written != bytes.size())
+    RaiseOSError(ERROR_HANDLE_DISK_FULL);
+}
+
+void TFileReplacement::Commit() {
+  CloseNewFile();
+  if (attributes_ != INVALID_FILE_ATTRIBUTES)
+    SetFileAttributesA(newName_.c_str(), attributes_);
+  if (!MoveFileExA(newName_.c_str(), name_.c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    RaiseOSError(GetLastError());
+  committed_ = true;
+}
+
+void ReplaceFileContents(const std::string& name, const std::string& bytes) {
+  TFileReplacement file(name);
+  file.Write(bytes);
+  file.Commit();
 }

@@ -185,36 +185,19 @@ std::string TIniFile::Load() const {
   }
 }
 
+// A write that fails halfway leaves the old settings whole.
 void TIniFile::Save(const std::string& content) const {
-  // The system refuses such a file; so must a privileged process.
-  const DWORD attributes = GetFileAttributesA(fileName_.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-    Fail("the file is read-only", ERROR_ACCESS_DENIED);
-  // The new text goes to a file beside the old one, which it replaces in one
-  // step: a write that fails halfway leaves the old settings whole.
-  char temp[MAX_PATH];
-  if (!GetTempFileNameA(ExtractFilePath(fileName_).c_str(), "ini", 0, temp)) {
-    const DWORD error = GetLastError();
-    Fail(SysErrorMessage(error), error);
-  }
   try {
-    TFileStream stream(temp, fmCreate | fmShareDenyWrite);
-    WriteContent(stream, content);
-  } catch (const EStreamError& e) {
-    DeleteFileA(temp);
-    Fail(e.Message());
-  }
-  if (attributes != INVALID_FILE_ATTRIBUTES)
-    SetFileAttributesA(temp, attributes);
-  if (!MoveFileExA(temp, fileName_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    const DWORD error = GetLastError();
-    DeleteFileA(temp);
-    Fail(SysErrorMessage(error), error);
+    TFileReplacement file(fileName_);
+    WriteContent(file, content);
+    file.Commit();
+  } catch (const EOSError& e) {
+    Fail(e.Message(), e.ErrorCode());
   }
 }
 
-void TIniFile::WriteContent(TStream& stream, const std::string& content) const {
-  stream.WriteBuffer(content.data(), static_cast<int32_t>(content.size()));
+void TIniFile::WriteContent(TFileReplacement& file, const std::string& content) const {
+  file.Write(content);
 }
 
 void TIniFile::Fail(const std::string& reason, uint32_t errorCode) const {

@@ -7,7 +7,7 @@
 
 #include <string>
 
-class TStream;
+class TFileReplacement;
 
 class TIniFile : public TObject {
   VEL_CLASS(TIniFile, TObject)
@@ -42,7 +42,7 @@ class TIniFile : public TObject {
 
  protected:
   // Writes the file's whole new text; a test seam for a write that fails.
-  virtual void WriteContent(TStream& stream, const std::string& content) const;
+  virtual void WriteContent(TFileReplacement& file, const std::string& content) const;
 
  private:
   std::string Load() const;

@@ -83,40 +83,6 @@ std::wstring FileMessage(const std::string& name, const std::wstring& text) {
   return AnsiToWide(name) + L"\r\n" + text;
 }
 
-// Closes a file handle however the scope is left.
-class TFileHandle {
- public:
-  explicit TFileHandle(HANDLE handle) : handle_(handle) {}
-  ~TFileHandle() {
-    if (Valid())
-      CloseHandle(handle_);
-  }
-  TFileHandle(const TFileHandle&) = delete;
-  TFileHandle& operator=(const TFileHandle&) = delete;
-  bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE Get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
-
-// Creates or replaces the file with bytes; 0, or the system's error code.
-DWORD WriteWholeFile(const std::string& name, const std::string& bytes) {
-  // The system refuses a read-only file; so must a privileged process.
-  const DWORD attributes = GetFileAttributesA(name.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-    return ERROR_ACCESS_DENIED;
-  TFileHandle file(CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.Valid())
-    return GetLastError();
-  DWORD written = 0;
-  if (!bytes.empty() &&
-      !WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
-    return GetLastError();
-  return written == bytes.size() ? 0 : ERROR_HANDLE_DISK_FULL;
-}
-
 bool HasExtension(const std::string& name, const std::string& ext) {
   return LowerCase(ExtractFileExt(name)) == ext;
 }
@@ -766,8 +732,11 @@ void TMainForm::HistorySaveActionExecute(TObject*) {
   if (termHistory->LineCount() > 0)
     text = termHistory->GetTextRange(
         TPoint(0, 0), TPoint(termHistory->MaxLineLength() - 1, termHistory->LineCount() - 1));
-  if (const DWORD error = WriteWholeFile(name, text))
-    ShowSaveFailure(name, Trim(WideSysErrorMessage(error)));
+  try {
+    ReplaceFileContents(name, text);
+  } catch (const EOSError& e) {
+    ShowSaveFailure(name, Trim(WideSysErrorMessage(e.ErrorCode())));
+  }
 }
 
 void TMainForm::HistoryPasteActionExecute(TObject*) {

@@ -796,8 +796,12 @@ void TVelCustomLineViewer::SetCaretType(TVelCLVCaretType type) {
   CreateCaretIfFocused();
 }
 
+bool TVelCustomLineViewer::HasCaret() const {
+  return caretCreated_ && options_.Contains(loShowCaretCursor) && HandleAllocated();
+}
+
 void TVelCustomLineViewer::PlaceCaret() {
-  if (!caretCreated_ || !options_.Contains(loShowCaretCursor) || !HandleAllocated())
+  if (!HasCaret())
     return;
   if (recording_) {
     pending_.Caret = true;
@@ -808,7 +812,7 @@ void TVelCustomLineViewer::PlaceCaret() {
 }
 
 void TVelCustomLineViewer::PlaceCaretNow() {
-  if (!caretCreated_ || !options_.Contains(loShowCaretCursor) || !HandleAllocated())
+  if (!HasCaret())
     return;
   const TPoint p((cursor_.x - leftCol_) * charWidth_ + leftSpace_ + caretOffset_.x,
                  (cursor_.y - topRow_) * lineHeight_ + caretOffset_.y);

@@ -236,6 +236,7 @@ class TVelCustomLineViewer : public TCustomControl {
   void ScheduleViewUpdate();
   void ScrollPixelsV(int lines);
   void PlaceCaretNow();
+  bool HasCaret() const;
 
   void WMScroll(TMessage& m, bool vertical);
   void WMWindowPosChanged(TMessage& m);

@@ -462,12 +462,7 @@ void TVelCustomTerminal::GiveUpLog() {
 }
 
 void TVelCustomTerminal::CloseLog() {
-  try {
-    WriteLog(&TVelCustomTerminal::ReleaseLog);
-  } catch (...) {
-    ReleaseLog();
-    throw;
-  }
+  WriteLog(&TVelCustomTerminal::ReleaseLog);
   ReleaseLog();
 }
 

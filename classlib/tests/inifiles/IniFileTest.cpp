@@ -217,9 +217,9 @@ class HalfWritingIniFile : public TIniFile {
   using TIniFile::TIniFile;
 
  protected:
-  void WriteContent(TStream& stream, const std::string& content) const override {
-    stream.WriteBuffer(content.data(), static_cast<int32_t>(content.size() / 2));
-    throw EWriteError("There is not enough space on the disk");
+  void WriteContent(TFileReplacement& file, const std::string& content) const override {
+    file.Write(content.substr(0, content.size() / 2));
+    throw EOSError("There is not enough space on the disk", ERROR_DISK_FULL);
   }
 };
 
